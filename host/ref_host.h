@@ -1,0 +1,96 @@
+// RefHost: the reference host. Holds the host's state (output lines, string
+// variables, numeric variables; datasets and worksheets later) and answers
+// the module's host services through a static trampoline.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "bridge/host_blocks.h"
+
+namespace refhost {
+
+class RefHost {
+ public:
+  // `entry` is the module's XODLL (linked in, or found in a loaded library).
+  explicit RefHost(kfio::XodllFunction entry);
+  RefHost(const RefHost&) = delete;
+  RefHost& operator=(const RefHost&) = delete;
+  ~RefHost();
+
+  // ---- Calls into the module, as a script would make them ----
+  // Each returns XODLL's status; `flagged` sets bit 0x8000.
+  uint32_t SetNumber(const std::string& member, double value, bool flagged = false);
+  uint32_t GetNumber(const std::string& member, double& value, bool flagged = false);
+  uint32_t SetString(const std::string& member, const std::string& text, bool flagged = false);
+  uint32_t GetString(const std::string& member, std::string& text, bool flagged = false);
+  uint32_t GetCount(const std::string& member, double& count, bool flagged = false);
+  uint32_t SetCount(const std::string& member, double count, bool flagged = false);
+  // fum.METHOD(args): `args` is handed over as written (the module may edit it).
+  uint32_t Call(const std::string& method, const std::string& args, double& result,
+                bool flagged = false);
+  // fum.METHOD.MEMBER access: `command` is 17..20 (string value in `text`).
+  uint32_t AccessMethodMember(const std::string& methodPath, const std::string& member,
+                              uint16_t command, double* number, std::string* text,
+                              bool flagged = false);
+  // Member listing: empty member name, optional object path.
+  uint32_t List(const char* objectName = nullptr, bool flagged = false);
+  // Command 30.
+  int32_t CallState();
+  // Any raw call, for tests of odd commands and arguments.
+  uint32_t Raw(const char* objectName, char* memberName, void* value, uint16_t command);
+
+  // ---- Host state ----
+  // Lines the module printed (4096), in order; echoed to stdout when `echo`.
+  std::vector<std::string> output;
+  bool echo = false;
+  void ClearOutput() { output.clear(); }
+
+  // String variables A..Z (4108, 4114).
+  std::string StringVar(char letter) const;
+  void SetStringVar(char letter, const std::string& text);
+
+  // Numeric variables the evaluator can name.
+  std::map<std::string, double> variables;
+  // Evaluates an expression the way 4124 does; nullopt when it cannot.
+  std::optional<double> Evaluate(const std::string& text) const;
+  // The shortest text that reads back as the same double (4154 with "*").
+  static std::string FormatNumber(double value);
+
+  // Every service call the module made, in order (opcode only), and the
+  // opcodes the host did not know.
+  std::vector<uint32_t> calls;
+  std::vector<uint32_t> unknownOpcodes;
+  void ClearCalls() { calls.clear(); unknownOpcodes.clear(); }
+  // Text that 4110 refuses (answers -1); empty = refuse nothing.
+  std::optional<std::string> refuseText;
+
+  // The callback handed to XODLL; the context is the RefHost's address.
+  static uint64_t Trampoline(uint64_t context, uint32_t opcode, uint64_t a, uint64_t b);
+
+ private:
+  // One case per opcode; each family's services live in their own file.
+  uint64_t Serve(uint32_t opcode, uint64_t a, uint64_t b);
+  uint32_t Access(const char* objectName, const std::string& member, void* value, uint16_t command,
+                  bool flagged);
+
+  // Output, string variables and text checks (host/text_services.cpp).
+  uint64_t PrintLine(const char* line);
+  uint64_t AssignStringVar(const char* text, uint64_t index);
+  uint64_t ReadStringVar(char* buffer, uint64_t index) const;
+  uint64_t CheckText(const char* text) const;
+  // Expressions and number formatting (host/number_services.cpp).
+  uint64_t EvaluateInto(const char* text, double* result) const;
+  static uint64_t FormatInto(const double* value, kfio::FormatBlock* block);
+  // Anything the host does not offer.
+  uint64_t Unknown(uint32_t opcode);
+
+  kfio::XodllFunction entry_;
+  std::string stringVars_[26];
+  std::vector<char> buffer_;  // kHostStringBuffer bytes for string reads
+};
+
+}  // namespace refhost

@@ -1,0 +1,26 @@
+// The error-log ring.
+#include "bridge/error_log.h"
+
+namespace kfio {
+
+void ErrorLog::Record(int32_t id, const char* text) {
+  position_ = static_cast<uint16_t>((position_ + 1) % kSize);
+  records_[position_].id = id;
+  if (text != nullptr)
+    records_[position_].text = text;
+  else
+    records_[position_].text.reset();
+  lastErrorId_ = id;
+}
+
+void ErrorLog::Clear() {
+  for (Entry& r : records_) r = {};
+  position_ = 0;
+}
+
+ErrorLog& TheErrorLog() {
+  static ErrorLog log;
+  return log;
+}
+
+}  // namespace kfio

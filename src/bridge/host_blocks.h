@@ -1,0 +1,206 @@
+// The host service numbers and the blocks passed with them; shared by the
+// module and the reference host so both sides agree on every byte.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kfio {
+
+// The host's callback: (host context, opcode, a, b) -> answer.
+using HostCallback = uint64_t (*)(uint64_t hostContext, uint32_t opcode, uint64_t a, uint64_t b);
+
+// The exported entry, as a host sees it.
+using XodllFunction = uint32_t (*)(uint64_t hostContext, const char* objectName, char* memberName,
+                                   void* value, HostCallback hostCallback, uint16_t command);
+
+// Command codes of XODLL (bit 0x8000 flags a call).
+namespace cmd {
+inline constexpr uint16_t kFlag = 0x8000;
+inline constexpr uint16_t kSetNumber = 17;
+inline constexpr uint16_t kGetNumber = 18;
+inline constexpr uint16_t kSetString = 19;
+inline constexpr uint16_t kGetString = 20;
+inline constexpr uint16_t kCallState = 30;
+inline constexpr uint16_t kGetCount = 2051;
+inline constexpr uint16_t kSetCount = 2052;
+inline constexpr uint16_t kCallMethod = 3073;
+}  // namespace cmd
+
+// The longest string value the module keeps; a host's buffer for command 20
+// and for string-variable reads must hold this many bytes plus the NUL.
+inline constexpr std::size_t kMaxStringValue = 65535;
+inline constexpr std::size_t kHostStringBuffer = kMaxStringValue + 1;
+
+// Host service opcodes.
+namespace op {
+inline constexpr uint32_t kPrintLine = 4096;
+inline constexpr uint32_t kDocCommand99 = 4099;
+inline constexpr uint32_t kRunCommand = 4100;
+inline constexpr uint32_t kSetStringVar = 4108;
+inline constexpr uint32_t kCheckText = 4110;
+inline constexpr uint32_t kGetStringVar = 4114;
+inline constexpr uint32_t kEvaluate = 4124;
+inline constexpr uint32_t kFormatNumber = 4154;
+inline constexpr uint32_t kFindDataset = 12288;
+inline constexpr uint32_t kFindColumnByNumber = 12289;
+inline constexpr uint32_t kAfterMethod = 12300;
+inline constexpr uint32_t kFindColumnByName = 12302;
+inline constexpr uint32_t kNewTempDataset = 12303;
+inline constexpr uint32_t kGetElement = 13312;
+inline constexpr uint32_t kSetElement = 13313;
+inline constexpr uint32_t kGetPair = 13315;
+inline constexpr uint32_t kValueAt = 13316;
+inline constexpr uint32_t kGetRange = 13321;
+inline constexpr uint32_t kSetPair = 13324;
+inline constexpr uint32_t kResize = 13323;
+inline constexpr uint32_t kGetElementAlt1 = 13326;
+inline constexpr uint32_t kGetElementAlt2 = 13327;
+inline constexpr uint32_t kSetElementAlt1 = 13328;
+inline constexpr uint32_t kSetElementAlt2 = 13329;
+inline constexpr uint32_t kSetParameter = 13330;
+inline constexpr uint32_t kNewUnnamedTemp = 13339;
+inline constexpr uint32_t kReleaseTemp = 13340;
+inline constexpr uint32_t kIsText = 13380;
+inline constexpr uint32_t kSetText = 13381;
+inline constexpr uint32_t kGetText = 13382;
+inline constexpr uint32_t kSetByte = 13383;
+inline constexpr uint32_t kGetTextByIndex = 13384;
+inline constexpr uint32_t kColumnCount = 26624;
+inline constexpr uint32_t kColumnName = 26625;
+inline constexpr uint32_t kRemoveColumn = 26628;
+inline constexpr uint32_t kAddColumn = 26630;
+inline constexpr uint32_t kSetColumnName = 26642;
+inline constexpr uint32_t kSetColumnKind = 26644;
+inline constexpr uint32_t kQueryColumn = 26646;
+inline constexpr uint32_t kSetColumnTitle = 26648;
+inline constexpr uint32_t kSetRowCount = 26650;
+inline constexpr uint32_t kFindPage = 36865;
+}  // namespace op
+
+// 4154: a = address of the double; b = this block.
+struct FormatBlock {
+  char* buffer;
+  const char* format;
+};
+
+// 12288, 12289, 12302: four 8-byte cells, each holding a signed 32-bit value
+// (cell 0 carries the column number or the column name's address on input).
+struct DatasetBlock {
+  int64_t cell[4];
+};
+
+inline constexpr std::size_t kDatasetNameMax = 24;
+inline constexpr std::size_t kPageNameMax = 119;
+
+// 12303: a = this block, b = address of the name.
+struct TempDatasetBlock {
+  uint32_t size;
+  uint32_t zero;
+  char name[kDatasetNameMax + 1];
+};
+
+// 13312/13313 and the alternative element services, 13383.
+struct ElementBlock {
+  int32_t index;
+  uint32_t pad;
+  double value;
+};
+
+// 13315, 13324.
+struct PairBlock {
+  int32_t index;
+  uint32_t pad;
+  double first;
+  double second;
+};
+
+// 13316.
+struct ValueAtBlock {
+  int32_t zero;
+  uint32_t pad;
+  double result;
+  double x;
+};
+
+// 13381, 13382.
+struct TextBlock {
+  int32_t index;
+  uint32_t pad;
+  const char* text;
+};
+
+// 13384.
+struct TextReadBlock {
+  int32_t* index;
+  char* buffer;
+};
+
+// 13321.
+struct RangeBlock {
+  int32_t from;
+  int32_t to;
+  int32_t lower;
+  int32_t upper;
+};
+
+// 13323: three 8-byte cells.
+struct SizeBlock {
+  int64_t from;
+  int64_t to;
+  int64_t format;
+};
+
+// 36865: a = this block, b = the page name.
+struct PageFindBlock {
+  int32_t minusOne;
+  int16_t one;
+};
+
+// 26644.
+struct ColumnBlock {
+  int32_t selector;
+  uint32_t pad;
+  int64_t column;
+  int32_t value;
+};
+
+// 26646: the host writes its answer over `one`.
+struct ColumnQueryBlock {
+  int32_t one;
+  int32_t column;
+};
+
+// 26642, 26648.
+struct ColumnTextBlock {
+  int32_t column;
+  uint32_t pad;
+  const char* text;
+};
+
+// 26630.
+struct AddColumnBlock {
+  int32_t value;
+  uint32_t pad;
+  uint64_t name;
+  uint64_t argument;
+  int32_t columnType;
+};
+
+static_assert(sizeof(void*) == 8, "host blocks carry 64-bit addresses");
+static_assert(sizeof(DatasetBlock) == 32, "dataset block is four 8-byte cells");
+static_assert(offsetof(ElementBlock, value) == 8, "element value follows the index and 4 bytes of padding");
+static_assert(sizeof(PairBlock) == 24, "pair block is index, padding, two doubles");
+static_assert(offsetof(TextBlock, text) == 8, "text address follows the index and padding");
+static_assert(sizeof(RangeBlock) == 16, "range block is four 32-bit integers");
+static_assert(sizeof(SizeBlock) == 24, "size block is three 8-byte cells");
+static_assert(offsetof(ColumnBlock, column) == 8 && offsetof(ColumnBlock, value) == 16,
+              "column block is selector, padding, 64-bit column, 32-bit value");
+static_assert(offsetof(AddColumnBlock, name) == 8 && offsetof(AddColumnBlock, columnType) == 24,
+              "add-column block is value, padding, name, argument, type");
+static_assert(offsetof(TempDatasetBlock, name) == 8, "temporary-dataset name follows two 32-bit cells");
+
+// The missing value of every read that cannot deliver.
+inline constexpr double kMissingValue = -1.23456789e-300;
+
+}  // namespace kfio

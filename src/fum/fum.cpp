@@ -1,0 +1,99 @@
+// The FUM object: construction, tables, reset, and the one instance.
+#include "fum/fum.h"
+
+#include <initializer_list>
+
+#include "fum/errors.h"
+
+namespace kfio {
+
+namespace {
+constexpr int32_t kWidths[] = {1, 2, 3, 4, 8, 10};
+
+// Set first thing in the constructor, so members that consult the object
+// while it is being built (the reset sequence does) reach it.
+FUM* g_instance = nullptr;
+
+void AddRows(MemberTable& table, XoScript* member, std::initializer_list<const char*> names) {
+  if (member == nullptr) return;  // its allocation failed: the name stays unknown
+  for (const char* name : names) table.push_back({member, name});
+}
+}  // namespace
+
+FUM::FUM()
+    : nBytes(GuardedNew<XoDiscrete>(kWidths, 6u)),
+      byteOrder(GuardedNew<XoBounded>(0, 2, 0)),
+      signedValues(GuardedNew<XoBounded>(0, 1, 0)),
+      nLineMode(GuardedNew<XoBounded>(0, 2, 0)),
+      listSep(GuardedNew<XoBounded>(0, 255, ',')) {
+  g_instance = this;
+  BuildTables();
+  SetOwnTables(&properties_, &methods_);
+  Reset();
+  if (TakeConstructionOutOfMemory()) OutOfMemoryFailure();
+}
+
+FUM::~FUM() { files.CloseAllEntries(false); }
+
+void FUM::BuildTables() {
+  AddRows(properties_, &newActions, {"NEWACTIONS", "NEWACTION", "NEW"});
+  AddRows(properties_, &open.fileName, {"FILENAME", "NAME"});
+  AddRows(properties_, &open.wksName, {"WKSNAME", "WORKSHEETNAME"});
+  AddRows(properties_, open.openMode.get(), {"MODE", "OPENMODE"});
+  AddRows(properties_, &hFile, {"HFILE"});
+  AddRows(properties_, nBytes.get(), {"NBYTES", "NBYTE"});
+  AddRows(properties_, byteOrder.get(), {"BYTEORDER"});
+  AddRows(properties_, signedValues.get(), {"SIGNED"});
+  AddRows(properties_, &skip, {"SKIP"});
+  AddRows(properties_, nLineMode.get(), {"NLINEMODE", "NLINESMODE"});
+  AddRows(properties_, listSep.get(), {"LISTSEP"});
+  AddRows(properties_, &error, {"ERROR"});
+  AddRows(properties_, &sysErr, {"SYSERR"});
+
+  AddRows(methods_, &reset, {"RESET"});
+  AddRows(methods_, &listSepMethod, {"LISTSEP"});
+  AddRows(methods_, &open, {"OPEN"});
+  AddRows(methods_, &close, {"CLOSE"});
+  AddRows(methods_, &closeAll, {"CLOSEALL", "CLOSEALLFILES"});
+  AddRows(methods_, &exists, {"EXISTS", "EXIST"});
+  AddRows(methods_, &remove, {"REMOVE", "DELETE"});
+  AddRows(methods_, &size, {"SIZE"});
+  AddRows(methods_, &getPos, {"GETPOS"});
+  AddRows(methods_, &setPos, {"SETPOS"});
+  AddRows(methods_, &rewind, {"REWIND", "TOSTART", "TOBEGIN", "TOBEGINNING"});
+  AddRows(methods_, &toEnd, {"TOEND", "FFORWARD", "FASTFORWARD"});
+  AddRows(methods_, &jump, {"JUMP"});
+  AddRows(methods_, &jumpChunk, {"JUMPCHUNK", "JUMPCHUNKS"});
+  AddRows(methods_, &switchMode, {"SWITCHMODE"});
+  AddRows(methods_, &syntax, {"SYNTAX"});
+  AddRows(methods_, &altSpell,
+          {"ALTERNATESPELLINGS", "ALTERNATESPELLING", "ALTSPELLINGS", "ALTSPELLING", "ALTSPELL"});
+  AddRows(methods_, &listAll, {"LISTALL", "LISTALLFILES"});
+}
+
+void FUM::Reset() {
+  XoDLL::Reset();
+  ResetTable(&properties_);  // NEWACTIONS first: the rest resets unchecked
+  ResetTable(&methods_);
+  hFile.ResetValue();
+  if (nBytes) nBytes->Store(1);
+  if (listSep) listSep->Store(',');
+  FirstReal().SetNumber(4.132);
+  SecondReal().SetNumber(5.0);
+}
+
+FUM& TheFum() {
+  if (g_instance == nullptr) {
+    static FUM fum;
+  }
+  return *g_instance;
+}
+
+XoDLL& TheModule() { return TheFum(); }
+
+namespace {
+// Built while the library loads, so the first call finds it ready.
+[[maybe_unused]] FUM& g_loaded = TheFum();
+}  // namespace
+
+}  // namespace kfio

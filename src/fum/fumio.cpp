@@ -1,0 +1,92 @@
+// The file-method base and the shared steps of the management families.
+#include "fum/fumio.h"
+
+#include "bridge/truncate.h"
+#include "fum/errors.h"
+#include "fum/file_entry.h"
+#include "fum/fum.h"
+#include "platform/file_exception.h"
+
+namespace kfio {
+
+XoFUMIO::XoFUMIO(const char* syntax) {
+  if (syntax == nullptr) return;
+  syntax_ = GuardedNew<XoString>();
+  if (syntax_) syntax_->SetText(syntax);
+}
+
+int XoFUMIO::ParseArguments(char* arguments, XoDLL& module) {
+  FUM& fum = TheFum();
+  if (!fum.nestedCall) {
+    const int s = XoMethod::ParseArguments(arguments, module);
+    if (s != 0) return s;
+  }
+  SetError(0);
+  if (NewErrorMode()) SetSysErr(0);
+  const int i = FileArgumentIndex();
+  if (i != -1) {
+    const XoProperty* arg = Argument(i);
+    const int s = ResolveFileArgument(arg ? arg->Value() : 0.0, Given(arg));
+    if (s != 0) return s;
+  }
+  if (!NewErrorMode()) SetSysErr(0);
+  return 0;
+}
+
+int XoFUMIO::Run(double* result, XoDLL& /*module*/) {
+  *result = kMissingValue;
+  return 0;
+}
+
+int XoFUMIO::ResolveFileArgument(double n, bool given) {
+  XoHFILE& hFile = TheFum().hFile;
+  if (given) {
+    const int s = hFile.SetFromNumber(n);
+    if (s == 0) return 0;
+    return NewErrorMode() ? ErrorCode() + 256 : s;
+  }
+  const int s = hFile.CheckCurrent();
+  if (s == 0) return 0;
+  return FailWithStatus(1024, 1024, s, s);
+}
+
+MyCFile* XoFUMIO::CurrentEntry() { return TheFum().hFile.currentEntry; }
+
+int32_t XoFUMIO::IntOf(const XoProperty* arg) {
+  return arg != nullptr ? TruncateToInt32(arg->Value()) : 0;
+}
+
+int XoTracking::ReadPosition(int32_t& position) {
+  try {
+    position = static_cast<int32_t>(static_cast<uint32_t>(CurrentEntry()->GetPosition()));
+    return 0;
+  } catch (const CFileException& e) {
+    return FileExceptionFailure(e, 1156, 26);
+  }
+}
+
+int XoTracking::SeekTo(int32_t offset, unsigned from, int32_t& position) {
+  try {
+    position = static_cast<int32_t>(static_cast<uint32_t>(CurrentEntry()->Seek(offset, from)));
+    return 0;
+  } catch (const CFileException& e) {
+    return FileExceptionFailure(e, 1156, 27);
+  }
+}
+
+int XoDOS::FetchNameArgument(const XoProperty* argument) {
+  name_.clear();
+  hasName_ = false;
+  if (!Given(argument)) return FailWithStatus(65, 2, 5, 5);
+  const char* text = argument->GetText();
+  if (text == nullptr || text[0] == '\0') {
+    // A name argument that holds no text names nothing: never fall back on
+    // a name of an earlier call.
+    return FailWithStatus(1153, 2, 261, 261);
+  }
+  name_ = text;
+  hasName_ = true;
+  return 0;
+}
+
+}  // namespace kfio

@@ -1,0 +1,155 @@
+// Help lines and listings.
+#include "fum/help.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+#include <string>
+
+#include "bridge/host_services.h"
+#include "fum/errors.h"
+#include "fum/file_entry.h"
+#include "fum/fum.h"
+#include "kutl/kutl.h"
+
+namespace kfio {
+
+namespace {
+
+// The member of the last row whose name matches (each name stands once).
+XoScript* Lookup(const MemberTable& table, const char* name) {
+  XoScript* found = nullptr;
+  for (const MemberEntry& e : table)
+    if (EqualNoCase(e.name, name)) found = e.member;
+  return found;
+}
+
+void PrintNames(const MemberTable& table) {
+  for (const MemberEntry& e : table) PrintLine(e.name);
+}
+
+void PrintNamesOf(const MemberTable& table, const XoScript* member) {
+  for (const MemberEntry& e : table)
+    if (e.member == member) PrintLine(e.name);
+}
+
+bool HasText(const XoString* arg) { return arg->GetText() != nullptr && arg->GetText()[0] != '\0'; }
+
+bool StartsWith(const XoString* arg, char letter) {
+  if (arg == nullptr || !arg->IsGiven() || arg->GetText() == nullptr) return false;
+  const char c = arg->GetText()[0];
+  return c == letter || c == letter - 'a' + 'A';
+}
+
+// The part of a path after its last directory separator.
+const char* FileNamePart(const std::string& path) {
+  const std::size_t cut = path.find_last_of("\\/");
+  return path.c_str() + (cut == std::string::npos ? 0 : cut + 1);
+}
+
+}  // namespace
+
+int XoSyntax::Run(double* result, XoDLL& module) {
+  XoHelpIO::Run(result, module);
+  *result = -1.0;
+  const FUM& fum = TheFum();
+  if (!Given(name_)) {
+    PrintLine("Methods available in FUM: ");
+    PrintNames(fum.Methods());
+    *result = 0.0;
+    return 0;
+  }
+  if (!HasText(name_)) {
+    if (NewErrorMode()) return Fail(0, 260);
+    *result = 0.0;
+    return 0;
+  }
+  XoScript* method = Lookup(fum.Methods(), name_->GetText());
+  if (method == nullptr) {
+    if (NewErrorMode()) return Fail(0, 262);
+    *result = 0.0;
+    return 0;
+  }
+  std::string line = std::string("fum.") + name_->GetText();
+  if (auto* io = dynamic_cast<XoFUMIO*>(method); io != nullptr && io->Syntax() != nullptr)
+    line += io->Syntax();
+  PrintLine(line);
+  *result = 0.0;
+  return 0;
+}
+
+int XoAltSpell::Run(double* result, XoDLL& module) {
+  XoHelpIO::Run(result, module);
+  *result = -1.0;
+  const FUM& fum = TheFum();
+  if (!Given(name_)) {
+    PrintLine("Properties available in FUM: ");
+    PrintNames(fum.Properties());
+    *result = 0.0;
+    return 0;
+  }
+  if (!HasText(name_)) {
+    if (NewErrorMode()) return Fail(0, 260);
+    *result = 0.0;
+    return 0;
+  }
+  if (XoScript* m = Lookup(fum.Methods(), name_->GetText())) {
+    PrintNamesOf(fum.Methods(), m);
+  } else if (XoScript* p = Lookup(fum.Properties(), name_->GetText())) {
+    PrintNamesOf(fum.Properties(), p);
+  } else if (NewErrorMode()) {
+    return Fail(0, 264);
+  }
+  *result = 0.0;
+  return 0;
+}
+
+int XoListAll::Run(double* result, XoDLL& module) {
+  XoHelpIO::Run(result, module);
+  const FileRefList& files = TheFum().files;
+  if (files.IsEmpty()) {
+    PrintLine("No open files.");
+    *result = 0.0;
+    return 0;
+  }
+  const bool showMode = StartsWith(mode_, 'm');
+  const bool showPath = StartsWith(path_, 'p');
+  PrintLine(std::string(" hFile  ") + (showMode ? "Mode   " : "") + (showPath ? "Path" : "Name"));
+  PrintLine("");
+  static const char* const kModes[3] = {"read   ", "write  ", "both   "};
+  int listed = 0;
+  files.ForEach([&](const MyCFile* entry) {
+    char number[32];
+    if (entry->HandleNumber() == 0)
+      std::snprintf(number, sizeof number, "        ");
+    else
+      std::snprintf(number, sizeof number, "%6d  ", entry->HandleNumber());
+    std::string line = number;
+    if (showMode && entry->openMode <= 2) line += kModes[entry->openMode];
+    const std::string path = entry->GetFilePath();
+    line += showPath ? path.c_str() : FileNamePart(path);
+    PrintLine(line);
+    ++listed;
+  });
+  *result = listed;
+  return 0;
+}
+
+int XoListSep::Run(double* result, XoDLL& module) {
+  XoFUMIO::Run(result, module);
+  XoBounded* listSep = TheFum().listSep.get();
+  if (listSep == nullptr) return OutOfMemoryFailure();
+  if (!Given(char_)) {
+    listSep->Store(',');
+    return 0;
+  }
+  const char* argument = char_->GetText();
+  std::vector<char> text(std::strlen(argument != nullptr ? argument : "") + 1);
+  const char* separator = kutl::ArgumentText(argument, text.data(), text.size());
+  if (separator == nullptr) return Fail(65, 10);
+  if (HostKnown() && HostCall(op::kCheckText, reinterpret_cast<uint64_t>(separator), 0) == ~0ull)
+    return Fail(6, 20);
+  return listSep->SetChecked(static_cast<signed char>(separator[0]));
+}
+
+}  // namespace kfio

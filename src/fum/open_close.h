@@ -1,0 +1,48 @@
+// Open, Close and CloseAll: the methods that make and end open-file entries.
+#pragma once
+
+#include <memory>
+
+#include "fum/fumio.h"
+#include "fum/limited.h"
+
+namespace kfio {
+
+class XoOpen : public XoGeneralIO {
+  KFIO_DECLARE_DYNAMIC(XoOpen, XoGeneralIO)
+ public:
+  XoOpen();
+  bool SplitsArguments() const override { return true; }
+  int Run(double* result, XoDLL& module) override;
+  void ResetState() override;
+  const MemberTable* SubTable() const override { return &members_; }
+
+  // Platform open flags of an access mode (0 read, 1 write, 2 both).
+  static unsigned FlagsOfMode(int mode);
+
+  std::unique_ptr<XoBounded> openMode;
+  XoString fileName;
+  XoString wksName;
+
+ private:
+  XoString* nameArg_;
+  XoInt* modeArg_;
+  MemberTable members_;
+};
+
+class XoClose : public XoGeneralIO {
+  KFIO_DECLARE_DYNAMIC(XoClose, XoGeneralIO)
+ public:
+  XoClose();
+  int FileArgumentIndex() const override { return LastArgumentIndex(); }
+  int Run(double* result, XoDLL& module) override;
+};
+
+class XoCloseAll : public XoGeneralIO {
+  KFIO_DECLARE_DYNAMIC(XoCloseAll, XoGeneralIO)
+ public:
+  XoCloseAll() : XoGeneralIO("()") {}
+  int Run(double* result, XoDLL& module) override;
+};
+
+}  // namespace kfio

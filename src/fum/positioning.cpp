@@ -1,0 +1,146 @@
+// Reading and moving the position of an open file.
+#include "fum/positioning.h"
+
+#include <string>
+
+#include "fum/errors.h"
+#include "fum/file_entry.h"
+#include "fum/fum.h"
+#include "platform/file_exception.h"
+
+namespace kfio {
+
+namespace {
+// A seek whose new position becomes the result, -1 when it fails.
+int SeekResult(int s, int32_t position, double* result) {
+  *result = s == 0 ? position : -1.0;
+  return s;
+}
+}  // namespace
+
+int XoGetPos::Run(double* result, XoDLL& module) {
+  XoTracking::Run(result, module);
+  int32_t position = 0;
+  if (const int s = ReadPosition(position)) {
+    *result = -1.0;
+    return s;
+  }
+  if (position < 0) {
+    // Beyond 2 GiB the position does not fit the result.
+    return NewErrorMode() ? 2 : Fail(1156, 0);
+  }
+  *result = position;
+  return 0;
+}
+
+XoSetPos::XoSetPos() : XoTracking("(pos[,hFile])"), pos_(AddArgument<XoInt>()) {
+  AddArgument<XoInt>();
+}
+
+int XoSetPos::Run(double* result, XoDLL& module) {
+  XoTracking::Run(result, module);
+  if (!Given(pos_)) return Fail(65, 10);
+  int32_t position = 0;
+  const int s = SeekTo(IntOf(pos_), CFile::begin, position);
+  return SeekResult(s, position, result);
+}
+
+int XoRewind::Run(double* result, XoDLL& module) {
+  XoTracking::Run(result, module);
+  int32_t position = 0;
+  const int s = SeekTo(0, CFile::begin, position);
+  *result = s == 0 ? 0.0 : -1.0;
+  return s;
+}
+
+int XoToEnd::Run(double* result, XoDLL& module) {
+  XoTracking::Run(result, module);
+  int32_t position = 0;
+  const int s = SeekTo(0, CFile::end, position);
+  return SeekResult(s, position, result);
+}
+
+XoJump::XoJump() : XoTracking("(offset[,hFile])"), offset_(AddArgument<XoInt>()) {
+  AddArgument<XoInt>();
+}
+
+int XoJump::Run(double* result, XoDLL& module) {
+  XoTracking::Run(result, module);
+  if (!Given(offset_)) return FailWithStatus(10, 10, 10, 10);
+  int32_t position = 0;
+  const int s = SeekTo(IntOf(offset_), CFile::current, position);
+  return SeekResult(s, position, result);
+}
+
+XoJumpChunk::XoJumpChunk()
+    : XoTracking("(offset[,nBytes][,hFile])"),
+      offset_(AddArgument<XoInt>()),
+      nBytes_(AddArgument<XoInt>()) {
+  AddArgument<XoInt>();
+}
+
+int XoJumpChunk::Run(double* result, XoDLL& module) {
+  XoTracking::Run(result, module);
+  if (!Given(offset_)) return FailWithStatus(10, 10, 10, 10);
+  XoDiscrete* widths = TheFum().nBytes.get();
+  if (widths == nullptr) return OutOfMemoryFailure();
+  int32_t chunk = 0;
+  if (Given(nBytes_)) {
+    chunk = IntOf(nBytes_);
+    if (const int s = widths->CheckValue(chunk)) return s + 256;
+  } else {
+    chunk = widths->Int();
+    if (const int s = widths->CheckValue(chunk)) return s;
+  }
+  const auto offset = static_cast<int32_t>(static_cast<uint32_t>(IntOf(offset_)) *
+                                           static_cast<uint32_t>(chunk));
+  int32_t position = 0;
+  const int s = SeekTo(offset, CFile::current, position);
+  return SeekResult(s, position, result);
+}
+
+XoSwitchMode::XoSwitchMode() : XoTracking("(mode[,hFile])"), mode_(AddArgument<XoInt>()) {
+  AddArgument<XoInt>();
+}
+
+int XoSwitchMode::Run(double* result, XoDLL& module) {
+  XoTracking::Run(result, module);
+  if (!Given(mode_)) return Fail(65, 10);
+  FUM& fum = TheFum();
+  MyCFile* entry = CurrentEntry();
+  int32_t saved = 0;
+  if (const int s = ReadPosition(saved)) {
+    *result = -1.0;
+    return s;
+  }
+  const std::string path = entry->GetFilePath();
+  try {
+    entry->Close();
+  } catch (const CFileException& e) {
+    *result = -1.0;
+    if (NewErrorMode()) fum.hFile.ForgetCurrent();
+    return FileExceptionFailure(e, 1156, 23);
+  }
+  const int32_t mode = IntOf(mode_);
+  if (mode < 0 || mode > 2) {
+    *result = -1.0;
+    return Fail(3, 12);
+  }
+  static constexpr unsigned kAccess[3] = {CFile::modeRead, CFile::modeWrite, CFile::modeReadWrite};
+  CFileException error;
+  if (!entry->Open(path.c_str(), kAccess[mode] | CFile::typeBinary, &error)) {
+    *result = -1.0;
+    fum.hFile.ResetValue();
+    return FailSysErr(1153, 0, 22, error.m_cause);
+  }
+  entry->openMode = static_cast<uint8_t>(mode);
+  int32_t position = 0;
+  if (const int s = SeekTo(saved, CFile::begin, position)) {
+    *result = -1.0;
+    return s;
+  }
+  *result = entry->HandleNumber();
+  return 0;
+}
+
+}  // namespace kfio

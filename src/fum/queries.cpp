@@ -1,0 +1,89 @@
+// File-system queries.
+#include "fum/queries.h"
+
+#include "fum/errors.h"
+#include "fum/file_entry.h"
+#include "fum/fum.h"
+#include "platform/file_exception.h"
+
+namespace kfio {
+
+namespace {
+// A named file that the file system does not know.
+int NamedFileMissing() { return FailSysErr(1156, 2, 15, 0); }
+}  // namespace
+
+int XoExists::ParseArguments(char* arguments, XoDLL& module) {
+  if (const int s = XoDOS::ParseArguments(arguments, module)) return s;
+  return FetchNameArgument(nameArg_);
+}
+
+int XoExists::Run(double* result, XoDLL& module) {
+  XoDOS::Run(result, module);
+  CFileStatus status;
+  *result = CFile::GetStatus(name_.c_str(), status) ? 1.0 : 0.0;
+  return 0;
+}
+
+int XoRemove::ParseArguments(char* arguments, XoDLL& module) {
+  if (const int s = XoDOS::ParseArguments(arguments, module)) return s;
+  return FetchNameArgument(nameArg_);
+}
+
+int XoRemove::Run(double* result, XoDLL& module) {
+  XoDOS::Run(result, module);
+  CFileStatus status;
+  if (!CFile::GetStatus(name_.c_str(), status)) return NamedFileMissing();
+  try {
+    CFile::Remove(name_.c_str());
+  } catch (const CFileException& e) {
+    return FileExceptionFailure(e, 1156, 24, SysErrRule::kZero);
+  }
+  *result = 1.0;
+  return 0;
+}
+
+XoSize::XoSize()
+    : XoDOS("([[hFile][,filename$]])\r\nNote: only one argument-- hFile OR filename$."),
+      fileArg_(AddArgument<XoInt>()),
+      nameArg_(AddArgument<XoString>()) {}
+
+int XoSize::ParseArguments(char* arguments, XoDLL& module) {
+  if (const int s = XoDOS::ParseArguments(arguments, module)) return s;
+  entry_ = nullptr;
+  name_.clear();
+  hasName_ = false;
+  if (Given(fileArg_) && Given(nameArg_)) {
+    // One file per call: both arguments name none.
+    return FailSysErr(65, 0, 9, 0);
+  }
+  if (Given(nameArg_)) {
+    SetSysErr(0);
+    return FetchNameArgument(nameArg_);
+  }
+  if (const int s = ResolveFileArgument(fileArg_ ? fileArg_->Value() : 0.0, Given(fileArg_)))
+    return s;
+  entry_ = CurrentEntry();
+  return 0;
+}
+
+int XoSize::Run(double* result, XoDLL& module) {
+  XoDOS::Run(result, module);
+  if (NewErrorMode()) *result = -1.0;
+  uint64_t size = 0;
+  if (entry_ != nullptr) {
+    try {
+      size = entry_->GetLength();
+    } catch (const CFileException& e) {
+      return FileExceptionFailure(e, 1156, 25);
+    }
+  } else if (hasName_) {
+    CFileStatus status;
+    if (!CFile::GetStatus(name_.c_str(), status)) return NamedFileMissing();
+    size = status.m_size;
+  }
+  *result = static_cast<int32_t>(static_cast<uint32_t>(size));
+  return 0;
+}
+
+}  // namespace kfio

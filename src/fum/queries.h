@@ -1,0 +1,45 @@
+// Exists, Remove and Size: questions to the file system about a named file
+// or an open one.
+#pragma once
+
+#include "fum/fumio.h"
+
+namespace kfio {
+
+class XoExists : public XoDOS {
+  KFIO_DECLARE_DYNAMIC(XoExists, XoDOS)
+ public:
+  XoExists() : XoDOS("(filename$)"), nameArg_(AddArgument<XoString>()) {}
+  int ParseArguments(char* arguments, XoDLL& module) override;
+  int Run(double* result, XoDLL& module) override;
+
+ private:
+  XoString* nameArg_;
+};
+
+class XoRemove : public XoDOS {
+  KFIO_DECLARE_DYNAMIC(XoRemove, XoDOS)
+ public:
+  XoRemove() : XoDOS("(filename$)"), nameArg_(AddArgument<XoString>()) {}
+  int ParseArguments(char* arguments, XoDLL& module) override;
+  int Run(double* result, XoDLL& module) override;
+
+ private:
+  XoString* nameArg_;
+};
+
+class XoSize : public XoDOS {
+  KFIO_DECLARE_DYNAMIC(XoSize, XoDOS)
+ public:
+  XoSize();
+  int FileArgumentIndex() const override { return 0; }
+  int ParseArguments(char* arguments, XoDLL& module) override;
+  int Run(double* result, XoDLL& module) override;
+
+ private:
+  XoInt* fileArg_;
+  XoString* nameArg_;
+  MyCFile* entry_ = nullptr;
+};
+
+}  // namespace kfio

@@ -1,0 +1,16 @@
+# Fails unless the module's dynamic symbol table defines exactly one symbol: XODLL.
+execute_process(COMMAND nm -D --defined-only ${MODULE}
+  OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${MODULE}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${symbols}")
+set(names "")
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^[0-9a-fA-F]* *[A-Za-z] +" "" name "${line}")
+  list(APPEND names "${name}")
+endforeach()
+if(NOT names STREQUAL "XODLL")
+  message(FATAL_ERROR "exported symbols are '${names}', expected 'XODLL' alone")
+endif()
+message(STATUS "exports: ${names}")
