@@ -1,0 +1,163 @@
+// CFile: the unbuffered-looking binary file class, with its status record.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "platform/cobject.h"
+#include "platform/file_exception.h"
+
+namespace kfio {
+
+namespace detail {
+struct SharedFile;
+}
+
+struct CFileStatus {
+  uint64_t m_size = 0;
+  int64_t m_mtime = 0;  // seconds since 1970
+  unsigned m_attribute = 0;  // CFile::readOnly, CFile::directory
+  bool m_isDirectory = false;
+  std::string m_szFullName;
+};
+
+// A file opened by name. Reads go through a private read-ahead buffer that no
+// caller can observe: positions, lengths, reads and writes come out exactly
+// as on an unbuffered file.
+//
+// When buffered bytes are trusted. The buffer was filled at one logical
+// position, at one write generation of the file and with a snapshot of the
+// file's size and modification time. Its bytes are served only while
+//  - no CFile in this process has written the file since the fill (every
+//    write, through any object on the same device and inode, bumps the file's
+//    write generation), and
+//  - within the current call epoch. The first Read after NewHostCall (which
+//    the entry point runs at the start of every host call) takes the file's
+//    status again and drops the buffer when size or modification time
+//    (nanoseconds) differ from the snapshot, so another process's changes
+//    made between two host calls are seen.
+// A Write drops the object's own buffer and writes at the logical position.
+//
+// Share flags are honoured within the process; a second open that the
+// classic rules would refuse fails with sharingViolation.
+class CFile : public CObject {
+  KFIO_DECLARE_DYNAMIC(CFile, CObject)
+
+ public:
+  enum OpenFlags : unsigned {
+    modeRead = 0x0000,
+    modeWrite = 0x0001,
+    modeReadWrite = 0x0002,
+    shareCompat = 0x0000,
+    shareExclusive = 0x0010,
+    shareDenyWrite = 0x0020,
+    shareDenyRead = 0x0030,
+    shareDenyNone = 0x0040,
+    modeNoInherit = 0x0080,
+    modeCreate = 0x1000,
+    modeNoTruncate = 0x2000,
+    typeText = 0x4000,
+    typeBinary = 0x8000
+  };
+  enum Attribute : unsigned { normal = 0x00, readOnly = 0x01, directory = 0x10 };
+  enum SeekPosition { begin = 0, current = 1, end = 2 };
+  static constexpr int hFileNull = -1;
+
+  CFile();
+  virtual ~CFile();
+  CFile(const CFile&) = delete;
+  CFile& operator=(const CFile&) = delete;
+
+  // Never throws: a failure answers false and fills *error (when given).
+  // modeCreate alone truncates; with modeNoTruncate it keeps the content.
+  // A directory cannot be opened (accessDenied, EISDIR). An object that is
+  // open already refuses (genericException) rather than lose its file.
+  // Every descriptor is close-on-exec, modeNoInherit or not; text and binary
+  // flags are accepted and mean nothing, all files are binary.
+  virtual bool Open(const char* fileName, unsigned openFlags, CFileException* error = nullptr);
+  // Throws on failure; the object is closed afterwards either way. Closing a
+  // closed file does nothing. Forgets the path, like every close.
+  virtual void Close();
+  virtual void Abort();
+
+  // May answer fewer bytes than asked, 0 at the end. A file opened without
+  // read access throws accessDenied.
+  virtual unsigned Read(void* buffer, unsigned count) {
+    // Buffer hit: a few compares and a copy, no system call.
+    auto avail = static_cast<std::size_t>(m_bufLimit - m_bufNext);
+    if (count != 0 && count <= avail && m_seenEpoch == s_readEpoch &&
+        m_bufGeneration == *m_pWriteGeneration) {
+      if (count == 1)
+        *static_cast<char*>(buffer) = *m_bufNext;
+      else
+        std::memcpy(buffer, m_bufNext, count);
+      m_bufNext += count;
+      return count;
+    }
+    return ReadSlow(buffer, count);
+  }
+  // Writes every byte or throws (diskFull when the device takes no more).
+  virtual void Write(const void* buffer, unsigned count);
+  // Answers the new position. Before the start: badSeek; past the end is fine.
+  virtual uint64_t Seek(int64_t offset, unsigned from);
+  virtual uint64_t GetPosition() const;
+  virtual uint64_t GetLength() const;
+  void SeekToBegin() { Seek(0, begin); }
+  uint64_t SeekToEnd() { return Seek(0, end); }
+
+  virtual std::string GetFilePath() const { return m_strFileName; }
+  // The part after the last '/' or '\\'.
+  virtual std::string GetFileName() const;
+  virtual void SetFilePath(const char* path) { m_strFileName = path == nullptr ? "" : path; }
+
+  int Handle() const { return m_hFile; }
+  bool IsOpen() const { return m_hFile != hFileNull; }
+
+  // False when the name leads to nothing. A directory answers true with
+  // m_isDirectory set, since it exists.
+  static bool GetStatus(const char* fileName, CFileStatus& status);
+  // Throws with the mapped cause; a file that this process holds open is
+  // refused with sharingViolation, as the classic platform does.
+  static void Remove(const char* fileName);
+  // Starts a new call epoch (see above).
+  static void NewHostCall() { ++s_readEpoch; }
+
+ protected:
+  int m_hFile = hFileNull;
+  std::string m_strFileName;
+
+ private:
+  static constexpr std::size_t kBufferSize = 64 * 1024;
+  static uint64_t s_readEpoch;
+
+  unsigned ReadSlow(void* buffer, unsigned count);
+  void Revalidate();
+  bool Fill();  // false at the end of the file
+  uint64_t LogicalPosition() const {
+    return m_bufOffset + static_cast<uint64_t>(m_bufNext - m_buffer.get());
+  }
+  void DropBuffer();
+  // Ends the open: registry, buffer, descriptor, path. Answers close's error.
+  int Release();
+  void CheckOpen() const;
+
+  unsigned m_access = 0;  // sys::kRead | sys::kWrite
+  detail::SharedFile* m_pShared = nullptr;
+  const uint64_t* m_pWriteGeneration;
+  // The buffer holds the file's bytes from m_bufOffset on; the logical
+  // position is m_bufOffset plus the bytes consumed. With nothing buffered,
+  // m_bufNext == m_bufLimit == start and m_bufOffset is the position.
+  std::unique_ptr<char[]> m_buffer;
+  const char* m_bufNext = nullptr;
+  const char* m_bufLimit = nullptr;
+  uint64_t m_bufOffset = 0;
+  uint64_t m_bufGeneration = 0;
+  uint64_t m_seenEpoch = 0;
+  uint64_t m_fillSize = 0;
+  int64_t m_fillMtimeSec = 0;
+  int64_t m_fillMtimeNsec = 0;
+};
+
+}  // namespace kfio

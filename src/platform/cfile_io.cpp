@@ -1,0 +1,161 @@
+// CFile: reading through the read-ahead buffer, writing, seeking, position and length.
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <limits>
+
+#include "platform/cfile.h"
+#include "platform/fault_injection.h"
+#include "platform/share_registry.h"
+#include "platform/sys_calls.h"
+
+namespace kfio {
+
+void CFile::DropBuffer() {
+  m_bufOffset = LogicalPosition();
+  m_bufNext = m_bufLimit = m_buffer.get();
+}
+
+void CFile::Revalidate() {
+  if (m_bufGeneration != *m_pWriteGeneration) DropBuffer();
+  if (m_seenEpoch == s_readEpoch) return;
+  if (m_bufLimit != m_buffer.get()) {
+    sys::FileInfo info;
+    if (sys::g_calls.statFd(m_hFile, info) != 0 || info.size != m_fillSize ||
+        info.mtimeSec != m_fillMtimeSec || info.mtimeNsec != m_fillMtimeNsec)
+      DropBuffer();
+  }
+  // While a read fault waits, every read must come through here to count.
+  if (!fault::Armed(fault::Op::Read)) m_seenEpoch = s_readEpoch;
+}
+
+bool CFile::Fill() {
+  const uint64_t pos = LogicalPosition();
+  if (!m_buffer) m_buffer = std::make_unique<char[]>(kBufferSize);
+  m_bufOffset = pos;
+  m_bufNext = m_bufLimit = m_buffer.get();
+  // The snapshot comes first: a change landing between it and the read makes
+  // the next epoch drop good bytes, never keep stale ones.
+  sys::FileInfo info;
+  if (int err = sys::g_calls.statFd(m_hFile, info)) CFileException::ThrowOsError(err, m_strFileName);
+  std::size_t got = 0;
+  if (int err = sys::g_calls.readAt(m_hFile, m_buffer.get(), kBufferSize, pos, got))
+    CFileException::ThrowOsError(err, m_strFileName);
+  m_bufLimit = m_buffer.get() + got;
+  m_bufGeneration = *m_pWriteGeneration;
+  m_fillSize = info.size;
+  m_fillMtimeSec = info.mtimeSec;
+  m_fillMtimeNsec = info.mtimeNsec;
+  return got != 0;
+}
+
+unsigned CFile::ReadSlow(void* buffer, unsigned count) {
+  if (int cause = fault::Take(fault::Op::Read)) CFileException::Throw(cause, 0, m_strFileName);
+  CheckOpen();
+  // Checked here rather than left to read(2), whose EBADF would say "bad
+  // descriptor" about a descriptor that is fine but write-only.
+  if ((m_access & sys::kRead) == 0) CFileException::Throw(CFileException::accessDenied, EBADF, m_strFileName);
+  Revalidate();
+
+  auto* out = static_cast<char*>(buffer);
+  unsigned done = 0;
+  while (done < count) {
+    const auto avail = static_cast<std::size_t>(m_bufLimit - m_bufNext);
+    if (avail != 0) {
+      const std::size_t n = std::min<std::size_t>(avail, count - done);
+      std::memcpy(out + done, m_bufNext, n);
+      m_bufNext += n;
+      done += static_cast<unsigned>(n);
+      continue;
+    }
+    const unsigned rest = count - done;
+    if (rest >= kBufferSize) {
+      // Large reads go straight to the caller; copying them twice buys nothing.
+      const uint64_t pos = LogicalPosition();
+      std::size_t got = 0;
+      int err = sys::g_calls.readAt(m_hFile, out + done, rest, pos, got);
+      m_bufOffset = pos + got;
+      m_bufNext = m_bufLimit = m_buffer.get();
+      if (err) CFileException::ThrowOsError(err, m_strFileName);
+      done += static_cast<unsigned>(got);
+      break;  // readAt stops short only at the end of the file
+    }
+    if (!Fill()) break;
+  }
+  return done;
+}
+
+void CFile::Write(const void* buffer, unsigned count) {
+  if (int cause = fault::Take(fault::Op::Write)) CFileException::Throw(cause, 0, m_strFileName);
+  CheckOpen();
+  if ((m_access & sys::kWrite) == 0) CFileException::Throw(CFileException::accessDenied, EBADF, m_strFileName);
+  DropBuffer();
+  if (count == 0) return;
+  const uint64_t pos = m_bufOffset;
+  std::size_t done = 0;
+  const int err = sys::g_calls.writeAt(m_hFile, buffer, count, pos, done);
+  // Whatever reached the file counts, as with write(2), and invalidates every
+  // other object's buffer on this file.
+  m_bufOffset = pos + done;
+  ++m_pShared->writeGeneration;
+  if (err) CFileException::ThrowOsError(err, m_strFileName);
+  if (done < count) CFileException::Throw(CFileException::diskFull, ENOSPC, m_strFileName);
+}
+
+uint64_t CFile::Seek(int64_t offset, unsigned from) {
+  if (int cause = fault::Take(fault::Op::Seek)) CFileException::Throw(cause, 0, m_strFileName);
+  CheckOpen();
+  uint64_t base = 0;
+  switch (from) {
+    case begin:
+      break;
+    case current:
+      base = LogicalPosition();
+      break;
+    case end: {
+      sys::FileInfo info;
+      if (int err = sys::g_calls.statFd(m_hFile, info)) CFileException::ThrowOsError(err, m_strFileName);
+      base = info.size;
+      break;
+    }
+    default:
+      CFileException::Throw(CFileException::badSeek, EINVAL, m_strFileName);
+  }
+  constexpr auto kMax = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
+  uint64_t target;
+  if (offset < 0) {
+    const uint64_t back = static_cast<uint64_t>(-(offset + 1)) + 1;
+    if (back > base) CFileException::Throw(CFileException::badSeek, EINVAL, m_strFileName);
+    target = base - back;
+  } else {
+    if (static_cast<uint64_t>(offset) > kMax - std::min(base, kMax))
+      CFileException::Throw(CFileException::badSeek, EINVAL, m_strFileName);
+    target = base + static_cast<uint64_t>(offset);
+  }
+  // Inside the buffered span only the read pointer moves; the bytes are
+  // checked again at the next read anyway.
+  const auto held = static_cast<uint64_t>(m_bufLimit - m_buffer.get());
+  if (target >= m_bufOffset && target - m_bufOffset <= held) {
+    m_bufNext = m_buffer.get() + (target - m_bufOffset);
+  } else {
+    m_bufOffset = target;
+    m_bufNext = m_bufLimit = m_buffer.get();
+  }
+  return target;
+}
+
+uint64_t CFile::GetPosition() const {
+  if (int cause = fault::Take(fault::Op::Position)) CFileException::Throw(cause, 0, m_strFileName);
+  CheckOpen();
+  return LogicalPosition();
+}
+
+uint64_t CFile::GetLength() const {
+  if (int cause = fault::Take(fault::Op::Length)) CFileException::Throw(cause, 0, m_strFileName);
+  CheckOpen();
+  sys::FileInfo info;
+  if (int err = sys::g_calls.statFd(m_hFile, info)) CFileException::ThrowOsError(err, m_strFileName);
+  return info.size;
+}
+
+}  // namespace kfio

@@ -1,0 +1,64 @@
+// The in-process registry of open files.
+#include "platform/share_registry.h"
+
+#include <algorithm>
+#include <map>
+
+#include "platform/cfile.h"
+#include "platform/sys_calls.h"
+
+namespace kfio::detail {
+namespace {
+
+// Never destroyed: files may still be closed by static destructors that run
+// after this registry would have been torn down.
+std::map<FileKey, SharedFile>& Files() {
+  static auto* files = new std::map<FileKey, SharedFile>();
+  return *files;
+}
+
+}  // namespace
+
+unsigned ShareRegistry::DeniedByShareFlags(unsigned shareFlags) {
+  switch (shareFlags & 0x70u) {
+    case CFile::shareDenyNone:
+      return 0;
+    case CFile::shareDenyRead:
+      return sys::kRead;
+    case CFile::shareDenyWrite:
+      return sys::kWrite;
+    default:
+      return sys::kRead | sys::kWrite;
+  }
+}
+
+SharedFile* ShareRegistry::Acquire(FileKey key, const void* owner, unsigned access, unsigned denied) {
+  auto& files = Files();
+  auto it = files.find(key);
+  if (it != files.end()) {
+    for (const SharedFile::Holder& h : it->second.holders)
+      if ((access & h.denied) != 0 || (h.access & denied) != 0) return nullptr;
+  } else {
+    it = files.emplace(key, SharedFile{}).first;
+    it->second.key = key;
+  }
+  it->second.holders.push_back({owner, access, denied});
+  return &it->second;
+}
+
+void ShareRegistry::Release(SharedFile* file, const void* owner) {
+  if (file == nullptr) return;
+  auto& holders = file->holders;
+  auto it = std::find_if(holders.begin(), holders.end(),
+                         [owner](const SharedFile::Holder& h) { return h.owner == owner; });
+  if (it != holders.end()) holders.erase(it);
+  if (holders.empty()) Files().erase(file->key);
+}
+
+SharedFile* ShareRegistry::Find(FileKey key) {
+  auto& files = Files();
+  auto it = files.find(key);
+  return it == files.end() ? nullptr : &it->second;
+}
+
+}  // namespace kfio::detail

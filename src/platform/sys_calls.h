@@ -1,0 +1,44 @@
+// The narrow system-call table under CFile; the only way the file layer reaches the OS.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kfio::sys {
+
+// Access bits of an open.
+enum : unsigned { kRead = 1, kWrite = 2 };
+
+struct FileInfo {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint64_t size = 0;
+  int64_t mtimeSec = 0;
+  int64_t mtimeNsec = 0;
+  bool isDirectory = false;
+  bool isReadOnly = false;  // nobody may write it by its permission bits
+};
+
+// Every entry answers 0 or the OS error number and hands results back through
+// out parameters; EINTR is retried inside. Entries are plain function pointers
+// so tests can put a failing call in place of a real one (and put it back from
+// kOsCalls).
+struct SystemCalls {
+  int (*open)(const char* path, unsigned access, bool create, bool truncate, int& fd);
+  int (*close)(int fd);
+  // One positioned transfer; done < count only at the end of the file (read)
+  // or when the device refuses more (write).
+  int (*readAt)(int fd, void* buffer, std::size_t count, uint64_t offset, std::size_t& done);
+  int (*writeAt)(int fd, const void* buffer, std::size_t count, uint64_t offset, std::size_t& done);
+  int (*truncate)(int fd, uint64_t length);
+  int (*statFd)(int fd, FileInfo& info);
+  int (*statPath)(const char* path, FileInfo& info);
+  int (*unlink)(const char* path);
+  int (*fullPath)(const char* path, std::string& out);
+};
+
+extern const SystemCalls kOsCalls;
+extern SystemCalls g_calls;
+
+}  // namespace kfio::sys

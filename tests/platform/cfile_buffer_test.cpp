@@ -1,0 +1,148 @@
+// Tests that CFile's read-ahead buffer stays invisible: positions, writes, other objects, other writers.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/cfile.h"
+#include "tests/platform/temp_files.h"
+
+namespace kfio {
+namespace {
+
+using test::CauseOf;
+using test::TempPath;
+using test::WriteFile;
+
+std::string Digits(std::size_t n) {
+  std::string s(n, '0');
+  for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>('0' + i % 10);
+  return s;
+}
+
+std::string ReadN(CFile& f, unsigned n) {
+  std::string s(n, '\0');
+  s.resize(f.Read(s.data(), n));
+  return s;
+}
+
+TEST(CFileBuffer, PositionsStayExactAcrossReadsAndSeeks) {
+  const std::string path = TempPath();
+  const std::string content = Digits(200000);  // spans several buffer fills
+  WriteFile(path, content);
+  CFile f;
+  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+  char c;
+  ASSERT_EQ(f.Read(&c, 1), 1u);
+  EXPECT_EQ(c, '0');
+  EXPECT_EQ(f.GetPosition(), 1u);
+  const struct {
+    int64_t offset;
+    unsigned from;
+    uint64_t expect;
+  } seeks[] = {  // each row reads 3 bytes after its seek
+      {5, CFile::current, 6},         {65535, CFile::begin, 65535}, {-2, CFile::current, 65536},
+      {-3, CFile::end, 199997},       {-200000, CFile::current, 0}, {123457, CFile::begin, 123457},
+      {10, CFile::end, 200010}};
+  for (const auto& s : seeks) {
+    EXPECT_EQ(f.Seek(s.offset, s.from), s.expect);
+    EXPECT_EQ(f.GetPosition(), s.expect);
+    EXPECT_EQ(ReadN(f, 3), content.substr(std::min<std::size_t>(s.expect, content.size()), 3));
+    const uint64_t after = s.expect >= content.size() ? s.expect : std::min<uint64_t>(s.expect + 3, content.size());
+    EXPECT_EQ(f.GetPosition(), after);
+  }
+  // A read larger than the buffer, straddling a partly consumed buffer.
+  f.Seek(10, CFile::begin);
+  EXPECT_EQ(ReadN(f, 1), "0");
+  EXPECT_EQ(ReadN(f, 150000), content.substr(11, 150000));
+  EXPECT_EQ(f.GetPosition(), 150011u);
+  EXPECT_EQ(f.SeekToEnd(), 200000u);
+  EXPECT_EQ(f.Read(&c, 1), 0u);
+}
+
+TEST(CFileBuffer, SeekBeforeStartIsBadSeekAndKeepsPosition) {
+  const std::string path = TempPath();
+  WriteFile(path, "0123456789");
+  CFile f;
+  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+  f.Seek(4, CFile::begin);
+  for (auto [offset, from] : {std::pair<int64_t, unsigned>{-1, CFile::begin}, {-5, CFile::current},
+                              {-11, CFile::end}, {INT64_MIN, CFile::current}, {0, 7u}}) {
+    try {
+      f.Seek(offset, from);
+      ADD_FAILURE() << offset << " from " << from;
+    } catch (const CFileException& e) {
+      EXPECT_EQ(e.m_cause, CFileException::badSeek);
+      EXPECT_EQ(e.m_strFileName, path);
+    }
+    EXPECT_EQ(f.GetPosition(), 4u);
+  }
+  EXPECT_EQ(ReadN(f, 2), "45");
+}
+
+TEST(CFileBuffer, WritesLandAtTheLogicalPositionAndCount) {
+  const std::string path = TempPath();
+  WriteFile(path, "0123456789");
+  CFile f;
+  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeReadWrite | CFile::shareDenyWrite));
+  EXPECT_EQ(ReadN(f, 2), "01");  // the whole file is buffered now
+  f.Write("ab", 2);
+  EXPECT_EQ(f.GetPosition(), 4u);
+  EXPECT_EQ(ReadN(f, 2), "45");
+  f.Seek(0, CFile::begin);
+  EXPECT_EQ(ReadN(f, 10), "01ab456789");
+  f.Seek(3, CFile::end);
+  f.Write("xyz", 3);
+  EXPECT_EQ(f.GetLength(), 16u);
+  EXPECT_EQ(f.GetPosition(), 16u);
+  f.Seek(9, CFile::begin);
+  EXPECT_EQ(ReadN(f, 100), std::string("9\0\0\0xyz", 7));  // fewer at the end
+  EXPECT_EQ(ReadN(f, 1), "");
+}
+
+TEST(CFileBuffer, SecondObjectsWriteIsSeen) {
+  const std::string path = TempPath();
+  WriteFile(path, Digits(30));
+  CFile a, b;
+  ASSERT_TRUE(a.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+  ASSERT_TRUE(b.Open(path.c_str(), CFile::modeWrite | CFile::shareDenyWrite));
+  EXPECT_EQ(ReadN(a, 1), "0");
+  b.Seek(10, CFile::begin);
+  b.Write("ABCDEFGHIJK", 11);  // bytes 10..20
+  a.Seek(9, CFile::begin);
+  EXPECT_EQ(ReadN(a, 1), "9");
+  EXPECT_EQ(ReadN(a, 12), "ABCDEFGHIJK1");
+  EXPECT_EQ(a.GetPosition(), 22u);
+  b.Seek(0, CFile::end);
+  b.Write("tail", 4);
+  a.Seek(28, CFile::begin);
+  EXPECT_EQ(ReadN(a, 10), "89tail");
+  EXPECT_EQ(a.GetLength(), 34u);
+}
+
+TEST(CFileBuffer, ExternalChangeIsSeenAtTheNextHostCall) {
+  const std::string path = TempPath();
+  WriteFile(path, "aaaaaaaaaa");
+  CFile f;
+  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+  EXPECT_EQ(ReadN(f, 1), "a");
+  // Same size, so only the modification time tells; set it apart explicitly.
+  int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::pwrite(fd, "XYZ", 3, 1), 3);
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 123456789}};
+  ASSERT_EQ(::futimens(fd, times), 0);
+  ::close(fd);
+  CFile::NewHostCall();
+  EXPECT_EQ(ReadN(f, 4), "XYZa");
+  // A size change alone is enough too.
+  WriteFile(path, "aaaaaaaaaaaa");
+  CFile::NewHostCall();
+  f.Seek(0, CFile::begin);
+  EXPECT_EQ(ReadN(f, 20), "aaaaaaaaaaaa");
+}
+
+}  // namespace
+}  // namespace kfio

@@ -1,0 +1,182 @@
+// Tests of CFile's open, close, sharing, status and removal.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "platform/cfile.h"
+#include "tests/platform/temp_files.h"
+
+namespace kfio {
+namespace {
+
+using test::CauseOf;
+using test::ReadFile;
+using test::TempPath;
+using test::WriteFile;
+
+TEST(CFileOpen, FailuresCarryCauseOsErrorAndName) {
+  const std::string dir = TempPath();
+  std::filesystem::create_directories(dir);
+  const std::string plain = dir + "/plain.dat";
+  WriteFile(plain, "x");
+  const struct {
+    std::string name;
+    unsigned flags;
+    int cause;
+    int osError;
+  } cases[] = {
+      {dir + "/missing.dat", CFile::modeRead, CFileException::fileNotFound, ENOENT},
+      {dir + "/nodir/x.dat", CFile::modeWrite | CFile::modeCreate, CFileException::fileNotFound, ENOENT},
+      {plain + "/x.dat", CFile::modeRead, CFileException::badPath, ENOTDIR},
+      {dir, CFile::modeRead, CFileException::accessDenied, EISDIR},
+      {dir, CFile::modeReadWrite, CFileException::accessDenied, EISDIR},
+  };
+  for (const auto& c : cases) {
+    CFile f;
+    CFileException e;
+    EXPECT_FALSE(f.Open(c.name.c_str(), c.flags, &e)) << c.name;
+    EXPECT_EQ(e.m_cause, c.cause) << c.name;
+    EXPECT_EQ(e.m_lOsError, c.osError) << c.name;
+    EXPECT_EQ(e.m_strFileName, c.name);
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_EQ(f.Handle(), CFile::hFileNull);
+  }
+}
+
+TEST(CFileOpen, CreateTruncatesUnlessNoTruncate) {
+  const std::string path = TempPath();
+  WriteFile(path, "abcdef");
+  CFile f;
+  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeWrite | CFile::modeCreate | CFile::modeNoTruncate));
+  EXPECT_EQ(f.GetLength(), 6u);
+  f.Close();
+  EXPECT_EQ(ReadFile(path), "abcdef");
+  // Even a read-only open truncates when asked to create.
+  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::modeCreate));
+  EXPECT_EQ(f.GetLength(), 0u);
+  f.Close();
+  std::filesystem::remove(path);
+  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::modeCreate | CFile::modeNoTruncate));
+  EXPECT_TRUE(std::filesystem::exists(path));
+  EXPECT_GE(f.Handle(), 0);
+  EXPECT_LE(f.Handle(), 99999);
+}
+
+TEST(CFileOpen, PathNamesAndClose) {
+  const std::string path = TempPath();
+  WriteFile(path, "");
+  CFile f;
+  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+  EXPECT_EQ(f.GetFilePath(), path);
+  EXPECT_EQ(f.GetFileName(), path.substr(path.rfind('/') + 1));
+  f.Close();
+  EXPECT_FALSE(f.IsOpen());
+  EXPECT_EQ(f.GetFilePath(), "");
+  f.Close();  // closing twice does nothing
+  f.SetFilePath("c:\\data\\run1.dat");
+  EXPECT_EQ(f.GetFileName(), "run1.dat");
+  // Operations on a closed file are refused as an invalid file.
+  char c;
+  EXPECT_EQ(CauseOf([&] { f.Read(&c, 1); }), CFileException::invalidFile);
+  EXPECT_EQ(CauseOf([&] { f.GetLength(); }), CFileException::invalidFile);
+}
+
+TEST(CFileOpen, WrongAccessIsDeniedAndFileStaysUsable) {
+  const std::string path = TempPath();
+  WriteFile(path, "abc");
+  CFile reader;
+  ASSERT_TRUE(reader.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+  EXPECT_EQ(CauseOf([&] { reader.Write("x", 1); }), CFileException::accessDenied);
+  char buf[4] = {};
+  EXPECT_EQ(reader.Read(buf, 4), 3u);
+  CFile writer;
+  ASSERT_TRUE(writer.Open(path.c_str(), CFile::modeWrite | CFile::shareDenyWrite));
+  EXPECT_EQ(CauseOf([&] { writer.Read(buf, 1); }), CFileException::accessDenied);
+  writer.Write("Z", 1);
+  EXPECT_EQ(ReadFile(path), "Zbc");
+}
+
+TEST(CFileShare, ClassicShareRulesWithinTheProcess) {
+  const unsigned R = CFile::modeRead, W = CFile::modeWrite, RW = CFile::modeReadWrite;
+  const struct {
+    unsigned first, second;
+    bool secondOpens;
+  } cases[] = {
+      {R | CFile::shareDenyNone, R | CFile::shareDenyNone, true},
+      {W | CFile::shareDenyWrite, W | CFile::shareDenyWrite, false},
+      {W | CFile::shareDenyWrite, R | CFile::shareDenyNone, true},
+      {R | CFile::shareDenyNone, W | CFile::shareDenyWrite, true},
+      {R | CFile::shareDenyNone, RW | CFile::shareDenyWrite, true},
+      {RW | CFile::shareDenyWrite, RW | CFile::shareDenyWrite, false},
+      {R | CFile::shareDenyWrite, R | CFile::shareDenyWrite, true},
+      {R | CFile::shareDenyWrite, W | CFile::shareDenyNone, false},
+      {W | CFile::shareDenyNone, R | CFile::shareDenyWrite, false},
+      {W | CFile::shareDenyRead, R | CFile::shareDenyNone, false},
+      {R | CFile::shareExclusive, R | CFile::shareDenyNone, false},
+      {R | CFile::shareCompat, R | CFile::shareDenyNone, false},
+      {R | CFile::shareDenyNone, R | CFile::shareCompat, false},
+  };
+  const std::string path = TempPath();
+  for (const auto& c : cases) {
+    WriteFile(path, "keep");
+    CFile a, b;
+    ASSERT_TRUE(a.Open(path.c_str(), c.first));
+    CFileException e;
+    // The create flag shows that a refused open does not truncate.
+    EXPECT_EQ(b.Open(path.c_str(), c.second | CFile::modeCreate | CFile::modeNoTruncate, &e), c.secondOpens)
+        << std::hex << c.first << " then " << c.second;
+    if (!c.secondOpens) {
+      EXPECT_EQ(e.m_cause, CFileException::sharingViolation);
+      EXPECT_EQ(e.m_lOsError, EBUSY);
+      EXPECT_EQ(ReadFile(path), "keep");
+      a.Close();
+      EXPECT_TRUE(b.Open(path.c_str(), c.second));  // free again once the holder is gone
+    }
+  }
+}
+
+TEST(CFileStatus, ExistingMissingAndDirectory) {
+  const std::string path = TempPath();
+  WriteFile(path, "12345");
+  CFileStatus st;
+  ASSERT_TRUE(CFile::GetStatus(path.c_str(), st));
+  EXPECT_EQ(st.m_size, 5u);
+  EXPECT_FALSE(st.m_isDirectory);
+  EXPECT_EQ(st.m_szFullName, std::filesystem::canonical(path).string());
+  EXPECT_GT(st.m_mtime, 0);
+  ::chmod(path.c_str(), 0444);
+  ASSERT_TRUE(CFile::GetStatus(path.c_str(), st));
+  EXPECT_EQ(st.m_attribute, unsigned{CFile::readOnly});
+  ASSERT_TRUE(CFile::GetStatus(std::filesystem::path(path).parent_path().c_str(), st));
+  EXPECT_TRUE(st.m_isDirectory);
+  EXPECT_EQ(st.m_attribute & CFile::directory, unsigned{CFile::directory});
+  EXPECT_FALSE(CFile::GetStatus((path + ".none").c_str(), st));
+  EXPECT_FALSE(CFile::GetStatus(nullptr, st));
+}
+
+TEST(CFileRemove, CausesForMissingOpenAndDirectory) {
+  const std::string path = TempPath();
+  try {
+    CFile::Remove(path.c_str());
+    ADD_FAILURE() << "removed a missing file";
+  } catch (const CFileException& e) {
+    EXPECT_EQ(e.m_cause, CFileException::fileNotFound);
+    EXPECT_EQ(e.m_lOsError, ENOENT);
+    EXPECT_EQ(e.m_strFileName, path);
+  }
+  WriteFile(path, "x");
+  {
+    CFile f;
+    ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+    EXPECT_EQ(CauseOf([&] { CFile::Remove(path.c_str()); }), CFileException::sharingViolation);
+  }
+  CFile::Remove(path.c_str());
+  EXPECT_FALSE(std::filesystem::exists(path));
+  std::filesystem::create_directories(path);
+  EXPECT_EQ(CauseOf([&] { CFile::Remove(path.c_str()); }), CFileException::accessDenied);
+}
+
+}  // namespace
+}  // namespace kfio

@@ -1,0 +1,53 @@
+// Tests of the errno-to-cause map and the throwing helpers.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "platform/file_exception.h"
+
+namespace kfio {
+namespace {
+
+TEST(OsErrorToCause, MapsEveryKnownErrno) {
+  const struct {
+    int osError;
+    int cause;
+  } cases[] = {
+      {0, CFileException::none}, {ENOENT, CFileException::fileNotFound},
+      {ENOTDIR, CFileException::badPath}, {ENAMETOOLONG, CFileException::badPath},
+      {ELOOP, CFileException::badPath}, {EMFILE, CFileException::tooManyOpenFiles},
+      {ENFILE, CFileException::tooManyOpenFiles}, {EACCES, CFileException::accessDenied},
+      {EPERM, CFileException::accessDenied}, {EROFS, CFileException::accessDenied},
+      {EISDIR, CFileException::accessDenied}, {EBADF, CFileException::invalidFile},
+      {EMLINK, CFileException::directoryFull}, {EINVAL, CFileException::badSeek},
+      {ESPIPE, CFileException::badSeek}, {EOVERFLOW, CFileException::badSeek},
+      {EIO, CFileException::hardIO}, {ENXIO, CFileException::hardIO},
+      {EBUSY, CFileException::sharingViolation}, {ETXTBSY, CFileException::sharingViolation},
+      {ENOLCK, CFileException::lockViolation}, {EDEADLK, CFileException::lockViolation},
+      {ENOSPC, CFileException::diskFull}, {EDQUOT, CFileException::diskFull},
+      {EFBIG, CFileException::diskFull}, {EEXIST, CFileException::genericException},
+      {ENOMEM, CFileException::genericException}, {99999, CFileException::genericException},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(CFileException::OsErrorToCause(c.osError), c.cause) << "errno " << c.osError;
+}
+
+TEST(CFileException, ThrowOsErrorKeepsErrorAndName) {
+  try {
+    CFileException::ThrowOsError(EACCES, "a/b.dat");
+  } catch (const CFileException& e) {
+    EXPECT_EQ(e.m_cause, CFileException::accessDenied);
+    EXPECT_EQ(e.m_lOsError, EACCES);
+    EXPECT_EQ(e.m_strFileName, "a/b.dat");
+    EXPECT_STREQ(e.ClassName(), "CFileException");
+  }
+  // Error 0 still throws something a caller can act on.
+  try {
+    CFileException::ThrowOsError(0, "x");
+  } catch (const CFileException& e) {
+    EXPECT_EQ(e.m_cause, CFileException::genericException);
+  }
+}
+
+}  // namespace
+}  // namespace kfio

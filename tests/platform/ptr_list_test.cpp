@@ -1,0 +1,68 @@
+// Tests of CPtrList across several node blocks.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/ptr_list.h"
+
+namespace kfio {
+namespace {
+
+std::vector<int> Forward(CPtrList& list) {
+  std::vector<int> out;
+  for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) out.push_back(*static_cast<int*>(list.GetNext(pos)));
+  return out;
+}
+
+std::vector<int> Backward(CPtrList& list) {
+  std::vector<int> out;
+  for (POSITION pos = list.GetTailPosition(); pos != nullptr;) out.push_back(*static_cast<int*>(list.GetPrev(pos)));
+  return out;
+}
+
+TEST(CPtrList, AddRemoveFindAcrossBlocks) {
+  int v[25];
+  for (int i = 0; i < 25; ++i) v[i] = i;
+  CPtrList list;
+  EXPECT_TRUE(list.IsEmpty());
+  EXPECT_EQ(list.RemoveHead(), nullptr);
+  EXPECT_EQ(list.RemoveTail(), nullptr);
+  std::vector<POSITION> at(25);
+  for (int i = 1; i < 24; ++i) at[i] = list.AddTail(&v[i]);
+  at[0] = list.AddHead(&v[0]);
+  at[24] = list.AddTail(&v[24]);
+  EXPECT_EQ(list.GetCount(), 25);
+  std::vector<int> all(25);
+  for (int i = 0; i < 25; ++i) all[i] = i;
+  EXPECT_EQ(Forward(list), all);
+  EXPECT_EQ(Backward(list), std::vector<int>(all.rbegin(), all.rend()));
+
+  EXPECT_EQ(list.Find(&v[17]), at[17]);
+  EXPECT_EQ(list.Find(&v[3], at[3]), nullptr);  // only after the start
+  EXPECT_EQ(list.Find(&v[3], at[2]), at[3]);
+  int stranger = 0;
+  EXPECT_EQ(list.Find(&stranger), nullptr);
+
+  list.RemoveAt(at[12]);
+  EXPECT_EQ(list.RemoveHead(), &v[0]);
+  EXPECT_EQ(list.RemoveTail(), &v[24]);
+  EXPECT_EQ(list.GetCount(), 22);
+  EXPECT_EQ(list.GetAt(list.GetHeadPosition()), &v[1]);
+  // Freed nodes are reused without disturbing the order.
+  list.GetAt(at[13]) = &v[12];
+  POSITION added = list.AddTail(&v[0]);
+  EXPECT_EQ(list.GetAt(added), &v[0]);
+  std::vector<int> expect = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 0};
+  EXPECT_EQ(Forward(list), expect);
+
+  list.RemoveAll();
+  EXPECT_TRUE(list.IsEmpty());
+  EXPECT_EQ(list.GetHeadPosition(), nullptr);
+  EXPECT_EQ(list.GetTailPosition(), nullptr);
+  list.AddHead(&v[5]);
+  list.AddHead(&v[4]);
+  EXPECT_EQ(Forward(list), (std::vector<int>{4, 5}));
+}
+
+}  // namespace
+}  // namespace kfio

@@ -1,0 +1,52 @@
+// Scratch files for the platform tests, under KFIO_TEST_TMP.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/file_exception.h"
+
+namespace kfio::test {
+
+// A path unique to the running test; the file is removed first so every
+// test starts from nothing.
+inline std::string TempPath(const std::string& suffix = "") {
+  const char* env = std::getenv("KFIO_TEST_TMP");
+  std::filesystem::path dir = env != nullptr && *env != '\0' ? env : "/tmp/kfio_platform_tests";
+  std::filesystem::create_directories(dir);
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(info->test_suite_name()) + "." + info->name() + suffix;
+  for (char& c : name)
+    if (c == '/') c = '_';
+  std::filesystem::path path = dir / name;
+  std::filesystem::remove_all(path);
+  return path.string();
+}
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs f and answers the cause it threw, or -1 when it threw nothing.
+template <class F>
+int CauseOf(F&& f) {
+  try {
+    f();
+  } catch (const CFileException& e) {
+    return e.m_cause;
+  }
+  return -1;
+}
+
+}  // namespace kfio::test
