@@ -1,0 +1,402 @@
+// Tests of FUM_TypeConverter: byte orders, every encoding, soft errors, selector and array helpers.
+#include "binary/type_converter.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace kfio {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+constexpr double kMissing = -1.23456789e-300;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr int I = FUM_TypeConverter::kInteger;
+constexpr int F = FUM_TypeConverter::kFloating;
+constexpr int B = FUM_TypeConverter::kBcd;
+
+std::string Hex(const Bytes& b) {
+  std::string s;
+  char buf[4];
+  for (unsigned char c : b) {
+    std::snprintf(buf, sizeof buf, "%02X ", c);
+    s += buf;
+  }
+  return s;
+}
+
+FUM_TypeConverter Loaded(int order, bool isSigned, bool newMode = false) {
+  FUM_TypeConverter c;
+  c.SetByteOrder(order);
+  c.SetSigned(isSigned);
+  c.SetNewErrorMode(newMode);
+  return c;
+}
+
+struct ReadCase {
+  int kind, size, order;
+  bool isSigned;
+  Bytes bytes;
+  double expected;
+  bool reversedInPlace;
+};
+
+TEST(TypeConverterRead, DecodesEveryPairInEveryByteOrder) {
+  const ReadCase cases[] = {
+      {I, 1, 2, true, {0xFF}, -1, false},
+      {I, 1, 2, false, {0xFF}, 255, false},
+      {I, 1, 0, true, {0x80}, -128, false},
+      {I, 2, 0, false, {0x12, 0x34}, 0x3412, false},
+      {I, 2, 1, false, {0x12, 0x34}, 4660, true},
+      {I, 2, 2, false, {0x12, 0x34}, 4660, true},
+      {I, 2, 1, true, {0xFF, 0xFE}, -2, true},
+      {I, 2, 0, false, {0xFF, 0xFF}, 65535, false},
+      {I, 3, 2, true, {0xFF, 0xFF, 0xFE}, -2, true},
+      {I, 3, 2, false, {0xFF, 0xFF, 0xFE}, 16777214, true},
+      {I, 3, 1, true, {0xFF, 0xFF, 0xFE}, -65537, false},
+      {I, 3, 0, true, {0xFF, 0xFF, 0x7F}, 8388607, false},
+      {I, 3, 0, true, {0x00, 0x00, 0x80}, -8388608, false},
+      {I, 4, 1, false, {0x12, 0x34, 0x56, 0x78}, 2018915346, false},
+      {I, 4, 2, false, {0x12, 0x34, 0x56, 0x78}, 0x12345678, true},
+      {I, 4, 0, true, {0xFF, 0xFF, 0xFF, 0xFF}, -1, false},
+      {I, 4, 0, false, {0xFF, 0xFF, 0xFF, 0xFF}, 4294967295.0, false},
+      {F, 4, 1, false, {0x00, 0x00, 0x80, 0x3F}, 1.0, false},
+      {F, 4, 2, true, {0x3F, 0x80, 0x00, 0x00}, 1.0, true},
+      {F, 4, 0, false, {0x01, 0x00, 0x00, 0x00}, 0x1p-149, false},
+      {F, 8, 1, false, {0, 0, 0, 0, 0, 0, 0xF8, 0x3F}, 1.5, false},
+      {F, 8, 2, false, {0xC0, 0, 0, 0, 0, 0, 0, 0}, -2.0, true},
+      {F, 10, 2, false, {0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F}, 1.0, false},
+      {B, 10, 2, false, {0x21, 0x43, 0, 0, 0, 0, 0, 0, 0, 0x80}, -4321, false},
+  };
+  for (const ReadCase& t : cases) {
+    FUM_TypeConverter c = Loaded(t.order, t.isSigned);
+    const FUM_TypeConverter::Routine read = c.Select(t.kind, t.size, true);
+    ASSERT_NE(read, nullptr);
+    Bytes b = t.bytes;
+    double v = 0;
+    EXPECT_EQ(read(c, b.data(), &v), 0);
+    EXPECT_EQ(v, t.expected) << t.kind << "/" << t.size << " order " << t.order << ": "
+                             << Hex(t.bytes);
+    const Bytes mirrored(t.bytes.rbegin(), t.bytes.rend());
+    EXPECT_EQ(b, t.reversedInPlace ? mirrored : t.bytes) << Hex(t.bytes);
+    EXPECT_EQ(c.softError, 0);
+  }
+}
+
+struct WriteCase {
+  int kind, size, order;
+  bool isSigned, newMode;
+  double value;
+  Bytes expected;
+  int softError;
+};
+
+TEST(TypeConverterWrite, EncodesEveryPairInEveryByteOrder) {
+  const Bytes nines = {0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99};
+  auto withSign = [](Bytes b, unsigned char sign) {
+    b.push_back(sign);
+    return b;
+  };
+  const WriteCase cases[] = {
+      // 2-byte integers are reversed on writing only in the new error mode.
+      {I, 2, 2, false, false, 300, {0x2C, 0x01}, 0},
+      {I, 2, 2, false, true, 300, {0x01, 0x2C}, 0},
+      {I, 2, 1, false, false, 300, {0x2C, 0x01}, 0},
+      {I, 2, 1, false, true, 300, {0x01, 0x2C}, 0},
+      {I, 2, 0, false, true, 300, {0x2C, 0x01}, 0},
+      {I, 2, 0, false, false, 70000, {0x70, 0x11}, 0},
+      {I, 2, 0, true, false, -2.9, {0xFE, 0xFF}, 0},
+      {I, 2, 0, true, false, 1e30, {0xFF, 0xFF}, 0},
+      {I, 1, 2, false, true, 2.9, {0x02}, 0},
+      {I, 1, 0, false, false, kNaN, {0x00}, 0},
+      {I, 4, 0, false, false, -1, {0xFF, 0xFF, 0xFF, 0xFF}, 0},
+      {I, 4, 0, false, false, 4294967295.0, {0xFF, 0xFF, 0xFF, 0xFF}, 0},
+      {I, 4, 0, true, false, 4294967295.0, {0xFF, 0xFF, 0xFF, 0x7F}, 0},
+      {I, 4, 0, true, false, -kInf, {0x00, 0x00, 0x00, 0x80}, 0},
+      {I, 4, 0, false, false, kInf, {0xFF, 0xFF, 0xFF, 0xFF}, 0},
+      {I, 4, 1, false, false, 0x12345678, {0x78, 0x56, 0x34, 0x12}, 0},
+      {I, 4, 2, false, false, 0x12345678, {0x12, 0x34, 0x56, 0x78}, 0},
+      // The 24-bit range check: out of range still stores the low bytes.
+      {I, 3, 0, true, false, -8388608, {0x00, 0x00, 0x80}, 0},
+      {I, 3, 0, true, false, 8388607, {0xFF, 0xFF, 0x7F}, 0},
+      {I, 3, 0, true, false, 8388608, {0x00, 0x00, 0x80}, 34},
+      {I, 3, 0, true, false, -8388609, {0xFF, 0xFF, 0x7F}, 34},
+      {I, 3, 0, true, false, 9000000, {0x40, 0x54, 0x89}, 34},
+      {I, 3, 0, false, false, 16777215, {0xFF, 0xFF, 0xFF}, 0},
+      {I, 3, 0, false, false, 16777216, {0x00, 0x00, 0x00}, 34},
+      {I, 3, 0, false, false, -1, {0xFF, 0xFF, 0xFF}, 34},
+      {I, 3, 0, false, false, 4294967296.0 + 5, {0x05, 0x00, 0x00}, 34},
+      {I, 3, 1, false, true, 0x123456, {0x56, 0x34, 0x12}, 0},
+      {I, 3, 2, false, false, 0x123456, {0x12, 0x34, 0x56}, 0},
+      {F, 4, 2, false, false, 1.0, {0x3F, 0x80, 0x00, 0x00}, 0},
+      {F, 4, 1, false, true, 1.0 + 0x1p-24, {0x00, 0x00, 0x80, 0x3F}, 0},
+      {F, 4, 0, false, false, 1.0 + 3 * 0x1p-24, {0x02, 0x00, 0x80, 0x3F}, 0},
+      {F, 4, 0, false, false, 1e300, {0x00, 0x00, 0x80, 0x7F}, 0},
+      {F, 8, 2, false, false, -2.0, {0xC0, 0, 0, 0, 0, 0, 0, 0}, 0},
+      {F, 8, 1, false, true, 1.5, {0, 0, 0, 0, 0, 0, 0xF8, 0x3F}, 0},
+      {F, 10, 2, false, true, 1.0, {0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F}, 0},
+      {F, 10, 0, false, false, -2.5, {0, 0, 0, 0, 0, 0, 0, 0xA0, 0x00, 0xC0}, 0},
+      {F, 10, 0, false, false, 0.0, Bytes(10, 0), 0},
+      {F, 10, 0, false, false, -0.0, {0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0xBC}, 0},
+      {F, 10, 0, false, false, 0x1p-1022, {0, 0, 0, 0, 0, 0, 0, 0x80, 0x01, 0x3C}, 0},
+      {F, 10, 0, false, false, 0x1p-1074, {0x00, 0x08, 0, 0, 0, 0, 0, 0x80, 0x00, 0x3C}, 0},
+      {B, 10, 2, false, false, 0, Bytes(10, 0), 0},
+      {B, 10, 2, false, true, 1, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0},
+      {B, 10, 0, true, false, -1, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0x80}, 0},
+      {B, 10, 0, false, false, -12.7, {0x12, 0, 0, 0, 0, 0, 0, 0, 0, 0x80}, 0},
+      {B, 10, 0, false, false, -0.5, Bytes(10, 0), 0},
+      {B, 10, 0, false, false, 123456789012345678.0,
+       {0x80, 0x56, 0x34, 0x12, 0x90, 0x78, 0x56, 0x34, 0x12, 0x00}, 0},
+      {B, 10, 0, false, false, 1e18, withSign(nines, 0x00), 34},
+      {B, 10, 0, false, false, -kInf, withSign(nines, 0x80), 34},
+      {B, 10, 0, false, false, kNaN, Bytes(10, 0), 34},
+  };
+  for (const WriteCase& t : cases) {
+    FUM_TypeConverter c = Loaded(t.order, t.isSigned, t.newMode);
+    const FUM_TypeConverter::Routine write = c.Select(t.kind, t.size, false);
+    ASSERT_NE(write, nullptr);
+    Bytes b(t.expected.size(), 0xAB);
+    double v = t.value;
+    EXPECT_EQ(write(c, b.data(), &v), 0);
+    EXPECT_EQ(Hex(b), Hex(t.expected)) << t.kind << "/" << t.size << " order " << t.order
+                                       << " value " << t.value;
+    EXPECT_EQ(c.softError, t.softError) << t.value;
+  }
+}
+
+struct ExtendedCase {
+  Bytes bytes;
+  double expected;
+  int softError;
+};
+
+TEST(TypeConverterExtended, MapsBitsAndRejectsExponentsOutsideDouble) {
+  const ExtendedCase cases[] = {
+      {Bytes(10, 0), 0.0, 0},
+      {{0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F}, 1.0, 0},
+      {{0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0xBF}, -1.0, 0},
+      {{0, 0, 0, 0, 0, 0, 0, 0xA0, 0x00, 0xC0}, -2.5, 0},
+      // The low 11 fraction bits are dropped, not rounded.
+      {{0xFF, 0x07, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F}, 1.0, 0},
+      {{0, 0, 0, 0, 0, 0, 0, 0x80, 0x01, 0x3C}, 0x1p-1022, 0},
+      {{0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0x3C}, 0.0, 0},
+      {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0x43},
+       std::numeric_limits<double>::max(), 0},
+      {{0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x43}, kInf, 0},
+      {{0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3B}, kMissing, 34},
+      {{0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0x44}, kMissing, 34},
+      {{0x9C, 0x5A, 0x3E, 0x66, 0x8C, 0xE6, 0x7A, 0xF2, 0x2F, 0x45}, kMissing, 34},  // 1.0E400
+      {{1, 0, 0, 0, 0, 0, 0, 0, 0, 0}, kMissing, 34},
+      {{0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x7F}, kMissing, 34},
+  };
+  for (const ExtendedCase& t : cases) {
+    FUM_TypeConverter c = Loaded(2, true);
+    Bytes b = t.bytes;
+    double v = 7;
+    EXPECT_EQ(c.Select(F, 10, true)(c, b.data(), &v), 0);
+    EXPECT_EQ(v, t.expected) << Hex(t.bytes);
+    EXPECT_EQ(c.softError, t.softError) << Hex(t.bytes);
+  }
+}
+
+TEST(TypeConverterExtended, NegativeZeroAndEveryDoubleRoundTripBitForBit) {
+  const double values[] = {-0.0, 1.0, -2.5, 0x1p-1074, -0x1p-1022, 1e308, -kInf, kNaN, 3.14159};
+  FUM_TypeConverter c;
+  for (double value : values) {
+    unsigned char b[10];
+    double in = value, out = 0;
+    c.Select(F, 10, false)(c, b, &in);
+    c.Select(F, 10, true)(c, b, &out);
+    EXPECT_EQ(std::bit_cast<uint64_t>(out), std::bit_cast<uint64_t>(value)) << value;
+  }
+  EXPECT_EQ(c.softError, 0);
+}
+
+TEST(TypeConverterSoftError, StaysUntilCleared) {
+  FUM_TypeConverter c = Loaded(0, true);
+  unsigned char b[3];
+  double big = 9000000, small = 1;
+  c.Select(I, 3, false)(c, b, &big);
+  c.Select(I, 3, false)(c, b, &small);
+  EXPECT_EQ(c.softError, 34);
+  c.ClearSoftError();
+  EXPECT_EQ(c.softError, 0);
+}
+
+TEST(TypeConverterBcd, RoundTripsAndRejectsBadNibbles) {
+  const double values[] = {0, 1, -1, 123456789012345678.0, 99, -987654321, 999999999999999872.0};
+  FUM_TypeConverter c = Loaded(2, false);
+  for (double value : values) {
+    unsigned char b[10];
+    double in = value, out = 0;
+    EXPECT_EQ(c.Select(B, 10, false)(c, b, &in), 0);
+    EXPECT_EQ(c.Select(B, 10, true)(c, b, &out), 0);
+    EXPECT_EQ(out, value);
+  }
+  EXPECT_EQ(c.softError, 0);
+
+  const Bytes bad[] = {{0x0A, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 0, 0, 0xA0, 0}};
+  for (const Bytes& t : bad) {
+    Bytes b = t;
+    double v = 5;
+    EXPECT_EQ(c.Select(B, 10, true)(c, b.data(), &v), 32) << Hex(t);
+  }
+  // Only bit 7 of the sign byte counts.
+  Bytes b = {0x07, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF};
+  double v = 0;
+  EXPECT_EQ(c.Select(B, 10, true)(c, b.data(), &v), 0);
+  EXPECT_EQ(v, -7);
+}
+
+TEST(TypeConverterSelect, OnlyTheEightPairsHaveRoutinesAndNames) {
+  struct Pair {
+    int kind, size;
+    const char* name;
+  };
+  const Pair valid[] = {{I, 1, "BYTE"},   {I, 2, "SHORT"},  {I, 3, "TBYTE"},    {I, 4, "LONG"},
+                        {F, 4, "FLOAT"},  {F, 8, "DOUBLE"}, {F, 10, "LDOUBLE"}, {B, 10, "BCD"}};
+  const FUM_TypeConverter c;
+  for (int kind = -1; kind <= 3; ++kind) {
+    for (int size = -1; size <= 12; ++size) {
+      const char* name = nullptr;
+      for (const Pair& p : valid)
+        if (p.kind == kind && p.size == size) name = p.name;
+      for (bool reading : {true, false}) {
+        FUM_TypeConverter::Routine r = c.Select(I, 1, true);
+        EXPECT_EQ(c.SelectChecked(kind, size, reading, r), name ? 0 : 43) << kind << "/" << size;
+        EXPECT_EQ(r, c.Select(kind, size, reading));
+        EXPECT_EQ(r != nullptr, name != nullptr);
+      }
+      EXPECT_STREQ(FUM_TypeConverter::TypeName(kind, size), name);
+    }
+  }
+  EXPECT_NE(c.Select(I, 4, true), c.Select(I, 4, false));
+  EXPECT_NE(c.Select(F, 10, true), c.Select(B, 10, true));
+}
+
+TEST(TypeConverterSelect, FindsTypeNamesWithoutRegardToCase) {
+  int kind = -7, size = -7;
+  ASSERT_TRUE(FUM_TypeConverter::FindTypeName("ldouble", kind, size));
+  EXPECT_EQ(kind, F);
+  EXPECT_EQ(size, 10);
+  ASSERT_TRUE(FUM_TypeConverter::FindTypeName("Bcd", kind, size));
+  EXPECT_EQ(kind, B);
+  ASSERT_TRUE(FUM_TypeConverter::FindTypeName("TBYTE", kind, size));
+  EXPECT_EQ(size, 3);
+  kind = size = -7;
+  for (const char* name : {"", "B", "LDOUBLEX", "BYT", "SKIP"})
+    EXPECT_FALSE(FUM_TypeConverter::FindTypeName(name, kind, size)) << name;
+  EXPECT_FALSE(FUM_TypeConverter::FindTypeName(nullptr, kind, size));
+  EXPECT_EQ(kind, -7);
+}
+
+// Every (kind, size) with every byte order, signedness and error mode.
+struct Setting {
+  int kind, size, order;
+  bool isSigned, newMode;
+};
+
+std::vector<Setting> AllSettings() {
+  const int pairs[][2] = {{I, 1}, {I, 2}, {I, 3}, {I, 4}, {F, 4}, {F, 8}, {F, 10}, {B, 10}};
+  std::vector<Setting> out;
+  for (const auto& p : pairs)
+    for (int order = 0; order <= 2; ++order)
+      for (bool s : {false, true})
+        for (bool m : {false, true}) out.push_back({p[0], p[1], order, s, m});
+  return out;
+}
+
+constexpr std::size_t kCount = 40;
+
+Bytes RandomImage(const Setting& s, std::size_t stride, std::mt19937& rng) {
+  Bytes image(stride * kCount);
+  for (unsigned char& b : image) b = static_cast<unsigned char>(rng());
+  if (s.kind == B)  // valid digits, so the whole array decodes
+    for (std::size_t i = 0; i < kCount; ++i)
+      for (int j = 0; j < 9; ++j) image[i * stride + j] = static_cast<unsigned char>(0x99 & rng());
+  if (s.kind == F && s.size == 10)  // half in range, half out
+    for (std::size_t i = 0; i < kCount; i += 2) image[i * stride + 9] = 0x3F;
+  return image;
+}
+
+TEST(TypeConverterArray, DecodeAgreesWithTheReaderAndLeavesTheImageAlone) {
+  std::mt19937 rng(12345);
+  for (const Setting& s : AllSettings()) {
+    const std::size_t stride = s.size + 3;
+    const Bytes image = RandomImage(s, stride, rng);
+    FUM_TypeConverter perItem = Loaded(s.order, s.isSigned, s.newMode);
+    FUM_TypeConverter bulk = perItem;
+    std::vector<double> expected(kCount), got(kCount);
+    Bytes copy = image;
+    for (std::size_t i = 0; i < kCount; ++i)
+      ASSERT_EQ(perItem.Select(s.kind, s.size, true)(perItem, &copy[i * stride], &expected[i]), 0);
+    std::size_t stored = 0;
+    EXPECT_EQ(bulk.DecodeArray(s.kind, s.size, image.data(), stride, kCount, got.data(), &stored),
+              0);
+    EXPECT_EQ(stored, kCount);
+    for (std::size_t i = 0; i < kCount; ++i)
+      ASSERT_EQ(std::bit_cast<uint64_t>(got[i]), std::bit_cast<uint64_t>(expected[i]))
+          << s.kind << "/" << s.size << " order " << s.order << " item " << i;
+    EXPECT_EQ(bulk.softError, perItem.softError);
+  }
+}
+
+TEST(TypeConverterArray, EncodeAgreesWithTheWriterAndKeepsTheGaps) {
+  std::mt19937 rng(777);
+  std::uniform_real_distribution<double> wide(-3e9, 5e9);
+  std::vector<double> values = {0, -0.0, 1, -1, 8388608, 16777216, -8388609, 1e19,
+                                -1e19, 1e300, kInf, -kInf, kNaN, 65535.9, -32768.5};
+  while (values.size() < kCount) values.push_back(wide(rng));
+  for (const Setting& s : AllSettings()) {
+    const std::size_t stride = s.size + 2;
+    FUM_TypeConverter perItem = Loaded(s.order, s.isSigned, s.newMode);
+    FUM_TypeConverter bulk = perItem;
+    Bytes expected(stride * kCount, 0xAB), got(stride * kCount, 0xAB);
+    for (std::size_t i = 0; i < kCount; ++i) {
+      double v = values[i];
+      ASSERT_EQ(perItem.Select(s.kind, s.size, false)(perItem, &expected[i * stride], &v), 0);
+    }
+    EXPECT_EQ(bulk.EncodeArray(s.kind, s.size, values.data(), kCount, got.data(), stride), 0);
+    EXPECT_EQ(Hex(got), Hex(expected)) << s.kind << "/" << s.size << " order " << s.order;
+    EXPECT_EQ(bulk.softError, perItem.softError);
+  }
+}
+
+TEST(TypeConverterArray, StopsAtTheFirstBadDigitAndRefusesUnknownPairs) {
+  FUM_TypeConverter c;
+  Bytes image(3 * 12, 0);
+  image[0] = 0x42;
+  image[12] = 0x17;
+  image[12 + 9] = 0x80;
+  image[24 + 4] = 0xF0;
+  std::vector<double> out(3, 99);
+  std::size_t stored = 7;
+  EXPECT_EQ(c.DecodeArray(B, 10, image.data(), 12, 3, out.data(), &stored), 32);
+  EXPECT_EQ(stored, 2u);
+  EXPECT_EQ(out, (std::vector<double>{42, -17, 99}));
+
+  EXPECT_EQ(c.DecodeArray(F, 2, image.data(), 2, 3, out.data(), &stored), 43);
+  EXPECT_EQ(stored, 0u);
+  Bytes untouched = image;
+  EXPECT_EQ(c.EncodeArray(I, 8, out.data(), 3, image.data(), 8), 43);
+  EXPECT_EQ(image, untouched);
+  EXPECT_EQ(c.DecodeArray(I, 4, nullptr, 4, 0, nullptr, &stored), 0);
+  EXPECT_EQ(stored, 0u);
+}
+
+TEST(TypeConverterInstance, IsOneSharedObject) {
+  EXPECT_EQ(&TheConverter(), &TheConverter());
+  EXPECT_STREQ(TheConverter().ClassName(), "FUM_TypeConverter");
+  EXPECT_TRUE(TheConverter().IsKindOf(&CObject::classCObject));
+}
+
+}  // namespace
+}  // namespace kfio
