@@ -92,6 +92,16 @@ struct DatasetBlock {
 
 inline constexpr std::size_t kDatasetNameMax = 24;
 inline constexpr std::size_t kPageNameMax = 119;
+// A host copies at most this many bytes plus the NUL into the module's
+// buffers for a text element (13382, 13384) and a column name (26625).
+inline constexpr std::size_t kTextElementMax = 259;
+inline constexpr std::size_t kColumnNameMax = 127;
+// Format code of the module's resize requests (13323).
+inline constexpr int64_t kResizeFormat = 32770;
+// Column type of the columns the module adds (26630), and the kind value
+// that lets a column hold text (26644).
+inline constexpr int32_t kAddedColumnType = 9;
+inline constexpr int32_t kTextColumnKind = 9;
 
 // 12303: a = this block, b = address of the name.
 struct TempDatasetBlock {

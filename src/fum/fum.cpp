@@ -65,6 +65,16 @@ void FUM::BuildTables() {
   AddRows(methods_, &jump, {"JUMP"});
   AddRows(methods_, &jumpChunk, {"JUMPCHUNK", "JUMPCHUNKS"});
   AddRows(methods_, &switchMode, {"SWITCHMODE"});
+  AddRows(methods_, &read, {"READ", "INTEGERREAD", "INTREAD"});
+  AddRows(methods_, &write, {"WRITE", "INTEGERWRITE", "INTWRITE"});
+  AddRows(methods_, &fRead, {"FREAD", "FLOATREAD"});
+  AddRows(methods_, &fWrite, {"FWRITE", "FLOATWRITE"});
+  AddRows(methods_, &dRead, {"DREAD", "DOUBLEREAD"});
+  AddRows(methods_, &dWrite, {"DWRITE", "DOUBLEWRITE"});
+  AddRows(methods_, &ldRead, {"LDREAD", "LONGDOUBLEREAD", "LDOUBLEREAD"});
+  AddRows(methods_, &ldWrite, {"LDWRITE", "LONGDOUBLEWRITE", "LDOUBLEWRITE"});
+  AddRows(methods_, &aRead, {"AREAD", "ARRAYREAD"});
+  AddRows(methods_, &aWrite, {"AWRITE", "ARRAYWRITE"});
   AddRows(methods_, &syntax, {"SYNTAX"});
   AddRows(methods_, &altSpell,
           {"ALTERNATESPELLINGS", "ALTERNATESPELLING", "ALTSPELLINGS", "ALTSPELLING", "ALTSPELL"});

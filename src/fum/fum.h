@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "binary/bulk.h"
+#include "binary/scribe.h"
 #include "bridge/module_object.h"
 #include "fum/file_entry.h"
 #include "fum/help.h"
@@ -66,6 +68,16 @@ class FUM : public XoDLL {
   XoJump jump;
   XoJumpChunk jumpChunk;
   XoSwitchMode switchMode;
+  XoRead read;
+  XoWrite write;
+  XoFRead fRead;
+  XoFWrite fWrite;
+  XoDRead dRead;
+  XoDWrite dWrite;
+  XoLDRead ldRead;
+  XoLDWrite ldWrite;
+  XoARead aRead;
+  XoAWrite aWrite;
   XoSyntax syntax;
   XoAltSpell altSpell;
   XoListAll listAll;

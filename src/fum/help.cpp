@@ -47,29 +47,42 @@ const char* FileNamePart(const std::string& path) {
   return path.c_str() + (cut == std::string::npos ? 0 : cut + 1);
 }
 
+// A name that names nothing: an error in the new error mode only.
+int NameNotFound(int newCode, double* result) {
+  if (NewErrorMode()) return Fail(0, newCode);
+  *result = 0.0;
+  return 0;
+}
+
+// What Syntax and AltSpell share: without an argument the heading and every
+// name of `all`; an argument without text names nothing. True when that
+// settled the call.
+bool ListOrRefuse(const XoString* arg, const char* heading, const MemberTable& all, double* result,
+                  int& status) {
+  if (!arg->IsGiven()) {
+    PrintLine(heading);
+    PrintNames(all);
+    *result = 0.0;
+    status = 0;
+    return true;
+  }
+  if (!HasText(arg)) {
+    status = NameNotFound(260, result);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int XoSyntax::Run(double* result, XoDLL& module) {
   XoHelpIO::Run(result, module);
   *result = -1.0;
   const FUM& fum = TheFum();
-  if (!Given(name_)) {
-    PrintLine("Methods available in FUM: ");
-    PrintNames(fum.Methods());
-    *result = 0.0;
-    return 0;
-  }
-  if (!HasText(name_)) {
-    if (NewErrorMode()) return Fail(0, 260);
-    *result = 0.0;
-    return 0;
-  }
+  int status = 0;
+  if (ListOrRefuse(name_, "Methods available in FUM: ", fum.Methods(), result, status)) return status;
   XoScript* method = Lookup(fum.Methods(), name_->GetText());
-  if (method == nullptr) {
-    if (NewErrorMode()) return Fail(0, 262);
-    *result = 0.0;
-    return 0;
-  }
+  if (method == nullptr) return NameNotFound(262, result);
   std::string line = std::string("fum.") + name_->GetText();
   if (auto* io = dynamic_cast<XoFUMIO*>(method); io != nullptr && io->Syntax() != nullptr)
     line += io->Syntax();
@@ -82,23 +95,15 @@ int XoAltSpell::Run(double* result, XoDLL& module) {
   XoHelpIO::Run(result, module);
   *result = -1.0;
   const FUM& fum = TheFum();
-  if (!Given(name_)) {
-    PrintLine("Properties available in FUM: ");
-    PrintNames(fum.Properties());
-    *result = 0.0;
-    return 0;
-  }
-  if (!HasText(name_)) {
-    if (NewErrorMode()) return Fail(0, 260);
-    *result = 0.0;
-    return 0;
-  }
+  int status = 0;
+  if (ListOrRefuse(name_, "Properties available in FUM: ", fum.Properties(), result, status))
+    return status;
   if (XoScript* m = Lookup(fum.Methods(), name_->GetText())) {
     PrintNamesOf(fum.Methods(), m);
   } else if (XoScript* p = Lookup(fum.Properties(), name_->GetText())) {
     PrintNamesOf(fum.Properties(), p);
-  } else if (NewErrorMode()) {
-    return Fail(0, 264);
+  } else {
+    return NameNotFound(264, result);
   }
   *result = 0.0;
   return 0;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "bridge/guarded_new.h"
 #include "bridge/truncate.h"
 #include "fum/errors.h"
 
@@ -27,6 +28,14 @@ int XoBounded::CheckValue(int32_t n) {
 int XoDiscrete::CheckValue(int32_t n) {
   if (std::find(allowed_.begin(), allowed_.end(), n) != allowed_.end()) return 0;
   return Fail(3, 12);
+}
+
+void SharedDiscrete::Acquire() {
+  if (users_++ == 0) check_ = GuardedNew<XoDiscrete>(allowed_, count_);
+}
+
+void SharedDiscrete::Release() {
+  if (--users_ == 0) check_.reset();
 }
 
 }  // namespace kfio

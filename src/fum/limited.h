@@ -3,6 +3,7 @@
 // error mode only.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "bridge/properties.h"
@@ -49,6 +50,23 @@ class XoDiscrete : public XoLimited {
 
  private:
   std::vector<int32_t> allowed_;
+};
+
+// A check that every object of a class family shares: made with the first
+// object, freed with the last.
+class SharedDiscrete {
+ public:
+  SharedDiscrete(const int32_t* allowed, unsigned count) : allowed_(allowed), count_(count) {}
+  void Acquire();
+  void Release();
+  // Null when its allocation failed.
+  XoDiscrete* Get() const { return check_.get(); }
+
+ private:
+  const int32_t* allowed_;
+  unsigned count_;
+  int users_ = 0;
+  std::unique_ptr<XoDiscrete> check_;
 };
 
 }  // namespace kfio

@@ -40,7 +40,7 @@ TEST_F(FumTest, OpenNeverTruncatesAndFailuresCreateNothing) {
   const std::string path = MakeFile("keep.bin", "0123456789");
   OpenFile(path, 1);
   double r = 0;
-  host.Call("WRITE", "", r);  // not a method yet: nothing happens to the file
+  host.Call("WRITE", "", r);  // no value: nothing is written
   host.Call("CLOSE", "", r);
   EXPECT_EQ(Contents(path), "0123456789");
 

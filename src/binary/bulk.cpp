@@ -1,0 +1,255 @@
+// The bulk transfer and the array methods ARead and AWrite.
+#include "binary/bulk.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "bridge/data.h"
+#include "fum/errors.h"
+#include "fum/file_entry.h"
+#include "fum/fum.h"
+#include "platform/file_exception.h"
+
+namespace kfio {
+
+namespace {
+constexpr int kOutOfMemory = 44;
+constexpr int kEndOfFile = 33;
+constexpr uint32_t kArraySplitBudget = 256;
+// Values go between the converter and the host in runs of this many.
+constexpr std::size_t kRun = 4096;
+
+unsigned char* DefaultAllocate(std::size_t bytes) { return new unsigned char[bytes]; }
+void DefaultRelease(unsigned char* buffer) { delete[] buffer; }
+
+XoBulk::ChunkAllocator g_allocate = DefaultAllocate;
+XoBulk::ChunkDeallocator g_release = DefaultRelease;
+
+constexpr int32_t kBinTypes[] = {0, 1, 2};
+// Built on first use, so it outlives the module object that uses it.
+SharedDiscrete& SharedBinTypes() {
+  static SharedDiscrete binTypes(kBinTypes, 3u);
+  return binTypes;
+}
+
+// Frees the chunk buffer on every way out.
+struct ChunkBuffer {
+  unsigned char* data = nullptr;
+  ~ChunkBuffer() {
+    if (data != nullptr) g_release(data);
+  }
+};
+}  // namespace
+
+void XoBulk::SetAllocator(ChunkAllocator allocate, ChunkDeallocator release) {
+  g_allocate = allocate;
+  g_release = release;
+}
+
+void XoBulk::ResetAllocator() { SetAllocator(DefaultAllocate, DefaultRelease); }
+
+int XoBulk::BulkTransfer(MyCFile* file, uint32_t itemSize, uint32_t count, uint32_t splitBudget,
+                         bool reading) {
+  file_ = file;
+  itemSize_ = itemSize;
+  itemCount_ = count;
+  splitBudget_ = splitBudget;
+  reading_ = reading;
+  lastResult_ = 0;
+  if (count == 0) return 0;  // an empty image: nothing to move
+  return Chunk(count, 0) == kOutOfMemory ? 1 : 0;
+}
+
+int XoBulk::Chunk(uint32_t count, uint32_t start) {
+  if (splitBudget_ == 0) return kOutOfMemory;
+  --splitBudget_;
+  uint64_t bytes = static_cast<uint64_t>(itemSize_) * count;
+  if (start + count == itemCount_) bytes -= std::min<uint64_t>(bytes, TrailingBytes());
+
+  if (reading_) {
+    // Never allocate more than the file can still deliver.
+    try {
+      const uint64_t length = file_->GetLength();
+      const uint64_t position = file_->GetPosition();
+      bytes = std::min(bytes, length > position ? length - position : 0);
+    } catch (const CFileException& e) {
+      return lastResult_ = Fail(1157, e.m_cause == CFileException::endOfFile ? 33 : 30);
+    }
+    if (bytes == 0) {
+      SetError(kEndOfFile);
+      return lastResult_ = kEndOfFile;
+    }
+  }
+
+  ChunkBuffer buffer;
+  try {
+    buffer.data = g_allocate(static_cast<std::size_t>(bytes));
+  } catch (const std::bad_alloc&) {
+    if (count < 2) return lastResult_ = kOutOfMemory;
+    const uint32_t half = count / 2;
+    int r = Chunk(half, start);
+    if (r == 0) {
+      ++splitBudget_;
+      r = Chunk(count - half, start + half);
+      if (r == 0) {
+        ++splitBudget_;
+        return 0;
+      }
+    }
+    return lastResult_ = r;
+  }
+  const int r = reading_ ? ReadChunk(count, start, buffer.data, bytes)
+                         : WriteChunk(count, start, buffer.data, bytes);
+  return lastResult_ = r;
+}
+
+int XoBulk::ReadChunk(uint32_t count, uint32_t start, unsigned char* buffer, uint64_t bytes) {
+  unsigned delivered = 0;
+  try {
+    delivered = file_->Read(buffer, static_cast<unsigned>(bytes));
+  } catch (const CFileException& e) {
+    return Fail(1157, e.m_cause == CFileException::endOfFile ? 33 : 30);
+  }
+  if (delivered == 0) {
+    SetError(kEndOfFile);
+    return kEndOfFile;
+  }
+  // An item counts once its value is whole; the gap after it may be missing.
+  const uint32_t valueBytes = itemSize_ - std::min(itemSize_, TrailingBytes());
+  uint32_t whole = 0;
+  if (delivered >= valueBytes)
+    whole = std::min<uint64_t>(count, (delivered - valueBytes) / std::max<uint32_t>(itemSize_, 1) + 1);
+  const int r = FromBuffer(start, whole, buffer);
+  if (r != 0) return r;
+  if (whole < count) {
+    SetError(kEndOfFile);  // the file ended early: the values past it are not stored
+    return kEndOfFile;
+  }
+  return 0;
+}
+
+int XoBulk::WriteChunk(uint32_t count, uint32_t start, unsigned char* buffer, uint64_t bytes) {
+  // Gaps between values are written as zero bytes.
+  std::memset(buffer, 0, static_cast<std::size_t>(bytes));
+  if (const int r = ToBuffer(start, count, buffer)) return r;
+  try {
+    file_->Write(buffer, static_cast<unsigned>(bytes));
+  } catch (const CFileException&) {
+    return Fail(6, 31);
+  }
+  return 0;
+}
+
+XoBinIO::XoBinIO(const char* syntax) : XoBulk(syntax) { SharedBinTypes().Acquire(); }
+
+XoBinIO::~XoBinIO() { SharedBinTypes().Release(); }
+
+XoDiscrete* XoBinIO::BinTypes() { return SharedBinTypes().Get(); }
+
+uint32_t XoBinIO::TrailingBytes() const {
+  const int32_t skip = TheFum().Skip();
+  return skip > 0 ? static_cast<uint32_t>(skip) : 0;
+}
+
+int XoBinIO::ParseArguments(char* arguments, XoDLL& module) {
+  if (const int s = XoBulk::ParseArguments(arguments, module)) return s;
+  return CheckByteOrder();
+}
+
+int XoBinIO::CheckImageSize(uint32_t count) {
+  const FUM& fum = TheFum();
+  if (fum.Skip() < 0 || fum.NBytes() < 1) return Fail(3, 12);
+  const uint64_t itemSize = static_cast<uint64_t>(fum.NBytes()) + static_cast<uint64_t>(fum.Skip());
+  if (itemSize * count > UINT32_MAX) return Fail(3, 12);
+  return 0;
+}
+
+XoAIO::XoAIO()
+    : XoBinIO("(dataset$,start,end,binType[,hFile])\r\nNote: Affected by .nBytes, .ByteOrder, "
+              ".Signed and .Skip!"),
+      dataset_(AddArgument<XoDataSetName>()),
+      start_(AddArgument<XoInt>()),
+      endArg_(AddArgument<XoInt>()),
+      binType_(AddArgument<XoInt>()) {
+  AddArgument<XoInt>();
+}
+
+int XoAIO::ParseArguments(char* arguments, XoDLL& module) {
+  if (const int s = XoBinIO::ParseArguments(arguments, module)) return s;
+  if (!Given(dataset_) || !Given(start_) || !Given(endArg_) || !Given(binType_))
+    return FailWithStatus(1024, 2, 10, 10);
+  first_ = static_cast<uint32_t>(static_cast<int64_t>(IntOf(start_)) - 1);
+  end_ = static_cast<uint32_t>(IntOf(endArg_));
+  if (end_ < first_) return Fail(64, 19);
+  XoDiscrete* types = BinTypes();
+  if (types == nullptr) return OutOfMemoryFailure();
+  if (const int s = types->CheckAndKeep(IntOf(binType_))) return s;
+  if (const int s = CheckSigned()) return s;
+  return CheckImageSize(end_ - first_);
+}
+
+int XoAIO::Run(double* result, XoDLL& module) {
+  XoBinIO::Run(result, module);
+  if (NewErrorMode()) *result = -1.0;
+  const FUM& fum = TheFum();
+  const auto itemSize = static_cast<uint32_t>(fum.NBytes() + fum.Skip());
+  if (BulkTransfer(CurrentEntry(), itemSize, end_ - first_, kArraySplitBudget, Reading()) != 0)
+    return 1;
+  *result = static_cast<double>(end_ - first_);
+  return 0;
+}
+
+int XoAIO::SelectRoutine(bool reading, int& kind, int& width) const {
+  kind = BinTypes()->Int();
+  width = TheFum().NBytes();
+  if (LoadedConverter().Select(kind, width, reading) != nullptr) return 0;
+  SetError(FUM_TypeConverter::kNoRoutine);
+  return FUM_TypeConverter::kNoRoutine;
+}
+
+int XoARead::FromBuffer(uint32_t start, uint32_t count, const unsigned char* buffer) {
+  XoResultData data(DatasetName());
+  int kind = 0, width = 0;
+  if (const int s = SelectRoutine(true, kind, width)) return s;
+  FUM_TypeConverter& c = TheConverter();
+  const std::size_t stride = ItemSize();
+  double values[kRun];
+  for (uint32_t done = 0; done < count;) {
+    const auto n = static_cast<uint32_t>(std::min<std::size_t>(kRun, count - done));
+    std::size_t stored = 0;
+    const int r = c.DecodeArray(kind, width, buffer + done * stride, stride, n, values, &stored);
+    const auto base = static_cast<int32_t>(first_ + start + done);
+    for (std::size_t k = 0; k < stored; ++k) data.SetValue(base + static_cast<int32_t>(k), values[k]);
+    if (r != 0) {
+      SetError(r);
+      return r;
+    }
+    done += n;
+  }
+  if (c.softError) SetError(c.softError);
+  return 0;
+}
+
+int XoAWrite::ToBuffer(uint32_t start, uint32_t count, unsigned char* buffer) {
+  XoSourceData data(DatasetName());
+  int kind = 0, width = 0;
+  if (const int s = SelectRoutine(false, kind, width)) return s;
+  FUM_TypeConverter& c = TheConverter();
+  const std::size_t stride = ItemSize();
+  double values[kRun];
+  for (uint32_t done = 0; done < count;) {
+    const auto n = static_cast<uint32_t>(std::min<std::size_t>(kRun, count - done));
+    const auto base = static_cast<int32_t>(first_ + start + done);
+    for (uint32_t k = 0; k < n; ++k) values[k] = data.GetValue(base + static_cast<int32_t>(k));
+    if (const int r = c.EncodeArray(kind, width, values, n, buffer + done * stride, stride)) {
+      SetError(r);
+      return r;
+    }
+    done += n;
+  }
+  if (c.softError) SetError(c.softError);
+  return 0;
+}
+
+}  // namespace kfio

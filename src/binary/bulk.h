@@ -1,0 +1,112 @@
+// XoBulk: moves a run of items between a file and the host through one
+// buffer and one file operation per chunk, halving the chunk when memory
+// runs short. XoBinIO, XoAIO, ARead and AWrite build on it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "binary/scribe.h"
+
+namespace kfio {
+
+class MyCFile;
+
+class XoBulk : public XoScribe {
+  KFIO_DECLARE_DYNAMIC(XoBulk, XoScribe)
+ public:
+  using XoScribe::XoScribe;
+
+  // The chunk allocator; tests replace it to make allocations fail. It
+  // throws std::bad_alloc when it cannot deliver.
+  using ChunkAllocator = unsigned char* (*)(std::size_t bytes);
+  using ChunkDeallocator = void (*)(unsigned char* buffer);
+  static void SetAllocator(ChunkAllocator allocate, ChunkDeallocator release);
+  static void ResetAllocator();
+
+  // 1 when the transfer ended for lack of memory, else 0; other failures
+  // are in Error.
+  int BulkTransfer(MyCFile* file, uint32_t itemSize, uint32_t count, uint32_t splitBudget,
+                   bool reading);
+
+ protected:
+  virtual uint32_t TrailingBytes() const { return 0; }
+  virtual int FromBuffer(uint32_t /*start*/, uint32_t /*count*/, const unsigned char* /*buffer*/) {
+    return 0;
+  }
+  virtual int ToBuffer(uint32_t /*start*/, uint32_t /*count*/, unsigned char* /*buffer*/) {
+    return 0;
+  }
+  uint32_t ItemSize() const { return itemSize_; }
+  uint32_t LastResult() const { return lastResult_; }
+
+ private:
+  int Chunk(uint32_t count, uint32_t start);
+  int ReadChunk(uint32_t count, uint32_t start, unsigned char* buffer, uint64_t bytes);
+  int WriteChunk(uint32_t count, uint32_t start, unsigned char* buffer, uint64_t bytes);
+
+  MyCFile* file_ = nullptr;
+  bool reading_ = true;
+  uint32_t itemSize_ = 0;
+  uint32_t itemCount_ = 0;
+  uint32_t splitBudget_ = 0;
+  uint32_t lastResult_ = 0;
+};
+
+class XoBinIO : public XoBulk {
+  KFIO_DECLARE_DYNAMIC(XoBinIO, XoBulk)
+ public:
+  explicit XoBinIO(const char* syntax);
+  ~XoBinIO() override;
+  XoBinIO(const XoBinIO&) = delete;
+  XoBinIO& operator=(const XoBinIO&) = delete;
+  int ParseArguments(char* arguments, XoDLL& module) override;
+
+ protected:
+  uint32_t TrailingBytes() const override;
+  // The binType check {0, 1, 2}; checking keeps the type.
+  static XoDiscrete* BinTypes();
+  // Refuses item layouts a transfer cannot size: a negative Skip, or an
+  // image that does not fit 32 bits.
+  static int CheckImageSize(uint32_t count);
+};
+
+// Arrays: dataset$, start, end, binType[, hFile].
+class XoAIO : public XoBinIO {
+  KFIO_DECLARE_DYNAMIC(XoAIO, XoBinIO)
+ public:
+  XoAIO();
+  int ParseArguments(char* arguments, XoDLL& module) override;
+  int Run(double* result, XoDLL& module) override;
+
+ protected:
+  virtual bool Reading() const = 0;
+  // Loads the converter and checks it has a routine for (binType, nBytes):
+  // 0, or 43 with Error set.
+  int SelectRoutine(bool reading, int& kind, int& width) const;
+  const char* DatasetName() const { return dataset_->GetText(); }
+  uint32_t first_ = 0;
+  uint32_t end_ = 0;
+
+ private:
+  XoDataSetName* dataset_;
+  XoInt* start_;
+  XoInt* endArg_;
+  XoInt* binType_;
+};
+
+class XoARead : public XoAIO {
+  KFIO_DECLARE_DYNAMIC(XoARead, XoAIO)
+ protected:
+  bool Reading() const override { return true; }
+  int FromBuffer(uint32_t start, uint32_t count, const unsigned char* buffer) override;
+};
+
+class XoAWrite : public XoAIO {
+  KFIO_DECLARE_DYNAMIC(XoAWrite, XoAIO)
+ protected:
+  bool Reading() const override { return false; }
+  int ToBuffer(uint32_t start, uint32_t count, unsigned char* buffer) override;
+};
+
+}  // namespace kfio

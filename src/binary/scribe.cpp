@@ -1,0 +1,182 @@
+// One-value binary reads and writes.
+#include "binary/scribe.h"
+
+#include "bridge/host_services.h"
+#include "fum/errors.h"
+#include "fum/file_entry.h"
+#include "fum/fum.h"
+#include "platform/file_exception.h"
+
+namespace kfio {
+
+namespace {
+constexpr const char* kAffected = "\r\nNote: Affected by .ByteOrder and .Signed!";
+constexpr int32_t kIntegerWidths[] = {1, 2, 3, 4};
+
+// Built on first use, so it outlives the module object that uses it.
+SharedDiscrete& SharedWidths() {
+  static SharedDiscrete widths(kIntegerWidths, 4u);
+  return widths;
+}
+
+std::string Help(const char* arguments) { return std::string(arguments) + kAffected; }
+}  // namespace
+
+XoScribe::XoScribe(const char* syntax) : XoFUMIO(syntax) { SharedWidths().Acquire(); }
+
+XoScribe::~XoScribe() { SharedWidths().Release(); }
+
+XoDiscrete* XoScribe::Widths() { return SharedWidths().Get(); }
+
+FUM_TypeConverter& XoScribe::LoadedConverter() {
+  const FUM& fum = TheFum();
+  FUM_TypeConverter& c = TheConverter();
+  c.SetSigned(fum.Signed() != 0);
+  c.SetByteOrder(fum.ByteOrder());
+  c.SetNewErrorMode(NewErrorMode());
+  c.ClearSoftError();
+  return c;
+}
+
+int XoScribe::CheckSigned() {
+  XoBounded* s = TheFum().signedValues.get();
+  return s != nullptr ? s->CheckValue(s->Int()) : OutOfMemoryFailure();
+}
+
+int XoScribe::CheckByteOrder() {
+  XoBounded* b = TheFum().byteOrder.get();
+  return b != nullptr ? b->CheckValue(b->Int()) : OutOfMemoryFailure();
+}
+
+int XoScribe::RawRead(unsigned char* buffer, unsigned n) {
+  try {
+    if (CurrentEntry()->Read(buffer, n) >= n) return 0;
+    SetError(33);
+    return 33;
+  } catch (const CFileException& e) {
+    const bool endOfFile = e.m_cause == CFileException::endOfFile;
+    FileExceptionFailure(e, 0, 0);
+    SetError(endOfFile ? 33 : 28);
+    return endOfFile ? 33 : 28;
+  }
+}
+
+int XoScribe::RawWrite(const unsigned char* buffer, unsigned n) {
+  try {
+    CurrentEntry()->Write(buffer, n);
+    return 0;
+  } catch (const CFileException& e) {
+    return FileExceptionFailure(e, 1155, 29);
+  }
+}
+
+int XoScribe::CheckWidth(const XoProperty* widthArg, int32_t& width) {
+  XoDiscrete* widths = Widths();
+  if (widths == nullptr) return OutOfMemoryFailure();
+  const bool fromArgument = Given(widthArg);
+  width = fromArgument ? IntOf(widthArg) : TheFum().NBytes();
+  const int s = widths->CheckAndKeep(width);
+  if (s == 0) return 0;
+  const int code = fromArgument ? s + 256 : s;
+  return FailWithStatus(2, 2, code, code);
+}
+
+int XoPiecewise::ParseArguments(char* arguments, XoDLL& module) {
+  if (const int s = XoScribe::ParseArguments(arguments, module)) return s;
+  if (const int s = CheckSigned()) return s;
+  return CheckByteOrder();
+}
+
+int XoPiecewise::ReadValue(int kind, int size, int defaultFailure, double* result) {
+  unsigned char bytes[FUM_TypeConverter::kMaxSize] = {};
+  if (const int s = RawRead(bytes, static_cast<unsigned>(size))) {
+    if (NewErrorMode()) return s;
+    *result = 0.0;
+    return Fail(s == 33 ? defaultFailure : 1157, 0);
+  }
+  FUM_TypeConverter& c = LoadedConverter();
+  FUM_TypeConverter::Routine reader = nullptr;
+  if (const int s = c.SelectChecked(kind, size, true, reader)) {
+    SetError(s);
+    return s;
+  }
+  if (const int s = reader(c, bytes, result)) {
+    SetError(s);
+    return s;
+  }
+  if (c.softError) SetError(c.softError);
+  return 0;
+}
+
+int XoPiecewise::WriteValue(int kind, int size, double value, double* result) {
+  FUM_TypeConverter& c = LoadedConverter();
+  FUM_TypeConverter::Routine writer = nullptr;
+  if (const int s = c.SelectChecked(kind, size, false, writer)) {
+    SetError(s);
+    return s;
+  }
+  unsigned char bytes[FUM_TypeConverter::kMaxSize] = {};
+  if (const int s = writer(c, bytes, &value)) {
+    SetError(s);
+    return s;
+  }
+  if (c.softError) SetError(c.softError);  // the value's low bytes are still written
+  if (const int s = RawWrite(bytes, static_cast<unsigned>(size))) return s;
+  *result = size;
+  return 0;
+}
+
+XoRead::XoRead() : XoIntIO(Help("([nBytes[,hFile]])").c_str()), width_(AddArgument<XoInt>()) {
+  AddArgument<XoInt>();
+}
+
+int XoRead::Run(double* result, XoDLL& module) {
+  XoIntIO::Run(result, module);
+  int32_t width = 0;
+  if (const int s = CheckWidth(width_, width)) return s;
+  return ReadValue(FUM_TypeConverter::kInteger, width, 1158, result);
+}
+
+XoWrite::XoWrite()
+    : XoIntIO(Help("(value[,nBytes][,hFile])").c_str()),
+      value_(AddArgument<XoReal>()),
+      width_(AddArgument<XoInt>()) {
+  AddArgument<XoInt>();
+}
+
+int XoWrite::Run(double* result, XoDLL& module) {
+  XoIntIO::Run(result, module);
+  if (NewErrorMode()) *result = 0.0;
+  if (!Given(value_)) return Fail(65, 10);
+  int32_t width = 0;
+  if (const int s = CheckWidth(width_, width)) return s;
+  return WriteValue(FUM_TypeConverter::kInteger, width, value_->Value(), result);
+}
+
+XoFloatRead::XoFloatRead(int size) : XoRealIO(Help("([hFile])").c_str()), size_(size) {
+  AddArgument<XoInt>();
+}
+
+int XoFloatRead::Run(double* result, XoDLL& module) {
+  XoRealIO::Run(result, module);
+  return ReadValue(FUM_TypeConverter::kFloating, size_, 1157, result);
+}
+
+XoFloatWrite::XoFloatWrite(int size)
+    : XoRealIO(Help("(value[,hFile])").c_str()), size_(size), value_(AddArgument<XoReal>()) {
+  AddArgument<XoInt>();
+}
+
+int XoFloatWrite::Run(double* result, XoDLL& module) {
+  XoRealIO::Run(result, module);
+  if (NewErrorMode()) *result = 0.0;
+  if (!Given(value_)) return Fail(65, 10);
+  return WriteValue(FUM_TypeConverter::kFloating, size_, value_->Value(), result);
+}
+
+int XoLDWrite::ParseArguments(char* /*arguments*/, XoDLL& /*module*/) {
+  PrintLine("file.LDWrite() is not supported in this version");
+  return 1;
+}
+
+}  // namespace kfio

@@ -1,0 +1,252 @@
+// Dataset and worksheet wrappers against a recording host: the exact
+// services they call, the blocks they pass and what they make of answers.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bridge/data.h"
+#include "bridge/error_log.h"
+#include "bridge/host_services.h"
+#include "bridge/worksheet.h"
+
+namespace kfio {
+namespace {
+
+// Answers the dataset services from a map of index -> value, and records
+// every call.
+struct RecordingHost {
+  struct Call {
+    uint32_t op;
+    uint64_t a;
+    SizeBlock size{};
+  };
+  std::vector<Call> calls;
+  std::map<int32_t, double> values;
+  int32_t extent = 5;
+  bool text = false;
+  uint64_t failOp = 0;
+  std::string lastName;
+
+  static uint64_t Serve(uint64_t context, uint32_t opcode, uint64_t a, uint64_t b) {
+    auto& self = *reinterpret_cast<RecordingHost*>(context);
+    Call call{opcode, a};
+    if (opcode == self.failOp) {
+      self.calls.push_back(call);
+      return 1;
+    }
+    switch (opcode) {
+      case op::kFindDataset:
+      case op::kFindColumnByNumber:
+      case op::kNewUnnamedTemp: {
+        if (opcode == op::kFindDataset && a != 0) self.lastName = reinterpret_cast<const char*>(a);
+        if (b != 0) {
+          auto* block = reinterpret_cast<DatasetBlock*>(b);
+          block->cell[0] = 0;
+          block->cell[1] = self.extent;
+          block->cell[2] = 0;
+          block->cell[3] = self.extent;
+        }
+        self.calls.push_back(call);
+        return 77;
+      }
+      case op::kSetElement: {
+        auto* e = reinterpret_cast<ElementBlock*>(b);
+        self.values[e->index] = e->value;
+        break;
+      }
+      case op::kGetElement: {
+        auto* e = reinterpret_cast<ElementBlock*>(b);
+        auto it = self.values.find(e->index);
+        if (it == self.values.end()) {
+          self.calls.push_back(call);
+          return 1;
+        }
+        e->value = it->second;
+        break;
+      }
+      case op::kResize:
+        call.size = *reinterpret_cast<SizeBlock*>(b);
+        break;
+      case op::kGetPair: {
+        auto* p = reinterpret_cast<PairBlock*>(b);
+        p->first = 1.0;
+        p->second = 2.0;
+        break;
+      }
+      case op::kIsText:
+        self.calls.push_back(call);
+        return self.text ? 1 : 0;
+      case op::kFindPage:
+        self.calls.push_back(call);
+        return std::strcmp(reinterpret_cast<const char*>(b), "Data1") == 0 ? 500 : 0;
+      case op::kColumnName:
+        std::strcpy(reinterpret_cast<char*>(b), "B");
+        break;
+      case op::kQueryColumn:
+        reinterpret_cast<ColumnQueryBlock*>(b)->one = 0;
+        break;
+      default:
+        break;
+    }
+    self.calls.push_back(call);
+    return 0;
+  }
+
+  int Count(uint32_t opcode) const {
+    int n = 0;
+    for (const Call& c : calls) n += c.op == opcode;
+    return n;
+  }
+  const Call* Last(uint32_t opcode) const {
+    for (auto it = calls.rbegin(); it != calls.rend(); ++it)
+      if (it->op == opcode) return &*it;
+    return nullptr;
+  }
+};
+
+class Data : public ::testing::Test {
+ protected:
+  Data() {
+    TheHostLink().callback = &RecordingHost::Serve;
+    TheHostLink().context = reinterpret_cast<uint64_t>(&host);
+  }
+  ~Data() override { TheHostLink() = {}; }
+  RecordingHost host;
+};
+
+TEST_F(Data, FinishResizesOnceToCoverWhatWasWritten) {
+  {
+    XoResultData d("d");
+    EXPECT_EQ(d.RangeStart(), 0);
+    EXPECT_EQ(d.RangeEnd(), 5);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(d.SetValue(i, i * 1.5), 0);
+    EXPECT_EQ(host.Count(op::kResize), 0);
+  }
+  ASSERT_EQ(host.Count(op::kResize), 1);
+  const SizeBlock& size = host.Last(op::kResize)->size;
+  EXPECT_EQ(size.from, 0);
+  EXPECT_EQ(size.to, 10);
+  EXPECT_EQ(size.format, 32770);
+
+  host.calls.clear();
+  { XoResultData quiet("d"); }
+  EXPECT_EQ(host.Count(op::kResize), 0);  // nothing written, nothing resized
+
+  host.calls.clear();
+  {
+    XoResultData inside("d");
+    inside.SetValue(2, 1.0);
+  }
+  ASSERT_EQ(host.Count(op::kResize), 1);
+  EXPECT_EQ(host.Last(op::kResize)->size.to, 5);  // written inside: the extent stays
+}
+
+TEST_F(Data, LookupsAndDetachedWrappers) {
+  XoSourceData empty("");
+  EXPECT_FALSE(empty.IsAttached());
+  EXPECT_TRUE(host.calls.empty());  // a source named "" is not looked up
+  EXPECT_EQ(empty.SetValue(0, 1.0), 1);
+  EXPECT_EQ(empty.GetValue(0), kMissingValue);
+  EXPECT_TRUE(empty.HasError());
+  EXPECT_EQ(TheErrorLog().LastErrorId(), 1000);
+
+  XoResultData unnamed(nullptr);
+  EXPECT_EQ(host.Last(op::kFindDataset)->a, 0u);  // without must-exist a null name asks with 0
+  EXPECT_TRUE(unnamed.IsAttached());
+
+  const std::string longName(40, 'n');
+  XoResultData cut(longName.c_str());
+  EXPECT_EQ(host.lastName, std::string(24, 'n'));  // cut to the host's limit
+}
+
+TEST_F(Data, ElementsPairsAndRanges) {
+  XoResultData d("d");
+  d.SetValue(1, 4.0);
+  EXPECT_EQ(d.GetValue(1), 4.0);
+  EXPECT_EQ(d.GetValue(3), kMissingValue);  // the host refuses: missing value
+
+  double pair[2] = {0, 0};
+  EXPECT_EQ(d.GetPair(9, pair), 0);
+  EXPECT_EQ(pair[0], 2.0);  // the host's second double comes first
+  EXPECT_EQ(pair[1], 1.0);
+  EXPECT_EQ(d.GetPairInRange(5, pair), 1);  // range end is outside
+  const int asked = host.Count(op::kGetPair);
+  EXPECT_EQ(d.GetPairInRange(4, pair), 0);
+  EXPECT_EQ(host.Count(op::kGetPair), asked + 1);
+
+  host.failOp = op::kSetElement;
+  EXPECT_EQ(d.SetValue(2, 1.0), 1);
+}
+
+TEST_F(Data, DivisionGuard) {
+  struct Case {
+    double x, y, expected;
+  } cases[] = {{1.0, 1e-309, kMissingValue}, {1e-300, 1e-10, 1e-290}, {6.0, 3.0, 2.0},
+               {0.0, 0.0, kMissingValue},   {-4.0, 0.5, -8.0},       {1e300, 1e-9, kMissingValue}};
+  for (const Case& c : cases) EXPECT_DOUBLE_EQ(GuardedDivide(c.x, c.y), c.expected) << c.x << "/" << c.y;
+
+  host.values = {{0, 2.0}, {1, 4.0}, {2, 1e300}, {3, 0.0}, {4, -6.0}};
+  XoResultData d("d");
+  EXPECT_EQ(d.Shrink(1e-9), 0);
+  EXPECT_DOUBLE_EQ(host.values[0], 2e9);
+  EXPECT_EQ(host.values[2], kMissingValue);
+  EXPECT_EQ(host.values[3], 0.0);
+}
+
+TEST_F(Data, ArithmeticMakesTemporaries) {
+  host.values = {{0, 1.0}, {1, 2.0}, {2, 3.0}, {3, 4.0}, {4, 5.0}};
+  XoResultData d("d");
+  std::unique_ptr<XoData> twice = d.Multiplied(2.0);
+  EXPECT_TRUE(twice->IsTemporary());
+  EXPECT_EQ(host.Count(op::kNewUnnamedTemp), 1);
+  EXPECT_EQ(host.values[4], 10.0);  // the recording host keeps one map for all
+  d.Add(1.0);
+  EXPECT_EQ(host.values[0], 3.0);
+  twice->Release();
+  EXPECT_EQ(host.Count(op::kReleaseTemp), 1);
+}
+
+TEST_F(Data, WorksheetPages) {
+  XoKavlerWks missing("Nope");
+  EXPECT_FALSE(missing.IsValid());
+  EXPECT_EQ(missing.ColumnCount(), 0);
+  EXPECT_EQ(TheErrorLog().LastErrorId(), 779);
+
+  XoKavlerWks page("Data1");
+  ASSERT_TRUE(page.IsValid());
+  EXPECT_EQ(page.Handle(), 500u);
+  EXPECT_STREQ(page.PageName(), "Data1");
+  char name[64];
+  EXPECT_EQ(page.ColumnDatasetName(name, sizeof name, 2), 0);
+  EXPECT_STREQ(name, "Data1_B");
+  EXPECT_EQ(page.SetColumnValue(0, 9), 1);  // column 0 never reaches the host
+  EXPECT_EQ(page.QueryColumn(0), 1);
+  EXPECT_EQ(page.QueryColumn(2), 0);
+
+  host.text = true;
+  EXPECT_EQ(page.SetCellValue(1, 0, 3.0), 1);  // a text column refuses numbers
+  EXPECT_EQ(TheErrorLog().LastErrorId(), 777);
+  host.text = false;
+  EXPECT_EQ(page.SetCellValue(1, 7, 3.0), 0);
+  EXPECT_EQ(host.values[7], 3.0);
+  EXPECT_EQ(host.Last(op::kResize)->size.to, 8);  // the cell's wrapper grew the column
+}
+
+TEST_F(Data, NoHostMeansNoDataset) {
+  TheHostLink() = {};
+  XoResultData d("d");
+  EXPECT_FALSE(d.IsAttached());
+  EXPECT_EQ(d.GetValue(0), kMissingValue);
+  char text[kTextElementMax + 1] = "left";
+  EXPECT_EQ(d.GetText(0, text), 0);
+  EXPECT_STREQ(text, "");
+  const double v = 1.0;
+  EXPECT_EQ(d.SetValueByKind(4, &v), 0);
+  EXPECT_EQ(d.HighestWritten(), 4);  // recorded even without a host
+}
+
+}  // namespace
+}  // namespace kfio
