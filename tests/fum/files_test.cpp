@@ -189,3 +189,30 @@ TEST_F(FumTest, ExistsRemoveAndSize) {
 
 }  // namespace
 }  // namespace kfio::testing
+
+namespace kfio::testing {
+namespace {
+
+TEST_F(FumTest, FileDeletedWhileOpenStaysUsable) {
+  const std::string path = MakeFile("gone", "12345");
+  OpenFile(path, 0);
+  std::filesystem::remove(path);
+  EXPECT_EQ(Invoke("SIZE", "").result, 5);
+  EXPECT_EQ(Invoke("TOEND", "").result, 5);
+  EXPECT_EQ(Invoke("EXISTS", path).result, 0);
+  EXPECT_EQ(Invoke("CLOSE", "").status, 0);
+  EXPECT_FALSE(std::filesystem::exists(path));  // closing brings nothing back
+}
+
+TEST_F(FumTest, RemoveOfAFileOpenHereIsRefused) {
+  const std::string path = MakeFile("busy", "x");
+  OpenFile(path, 0);
+  NewMode(true);
+  const Outcome o = Invoke("REMOVE", path);
+  EXPECT_EQ(o.status, 24);
+  EXPECT_EQ(o.sysErr, CFileException::sharingViolation);
+  EXPECT_TRUE(std::filesystem::exists(path));
+}
+
+}  // namespace
+}  // namespace kfio::testing
