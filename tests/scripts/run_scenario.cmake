@@ -1,0 +1,61 @@
+# Runs one scenario script with fumsh and compares what it printed.
+#
+# Directives, as comment lines of the script:
+#   # exit: N           the exit status expected (default 0)
+#   # command: ARGS     run `fumsh ARGS` instead of `fumsh NAME.fum`
+#   # stdin             feed the script on standard input
+# Every file in DATA is copied next to the script first. With EXPECTED
+# empty only the exit status is checked.
+foreach(var FUMSH SCRIPT EXPECTED DATA SCRATCH)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "run_scenario.cmake needs -D${var}=...")
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE ${SCRATCH})
+file(MAKE_DIRECTORY ${SCRATCH})
+file(GLOB data_files ${DATA}/*)
+file(COPY ${SCRIPT} ${data_files} DESTINATION ${SCRATCH})
+get_filename_component(name ${SCRIPT} NAME)
+
+set(expected_exit 0)
+set(args ${name})
+set(input)
+file(STRINGS ${SCRIPT} directives REGEX "^# (exit:|command:|stdin)")
+foreach(line IN LISTS directives)
+  if(line MATCHES "^# exit: *([0-9]+)")
+    set(expected_exit ${CMAKE_MATCH_1})
+  elseif(line MATCHES "^# command: *(.*)$")
+    separate_arguments(args UNIX_COMMAND "${CMAKE_MATCH_1}")
+  elseif(line MATCHES "^# stdin *$")
+    set(args)
+    set(input INPUT_FILE ${SCRATCH}/${name})
+  endif()
+endforeach()
+
+# One variable for both streams keeps their lines in the order written.
+execute_process(COMMAND ${FUMSH} ${args} ${input}
+  WORKING_DIRECTORY ${SCRATCH}
+  OUTPUT_VARIABLE actual
+  ERROR_VARIABLE actual
+  RESULT_VARIABLE status)
+
+if(EXPECTED STREQUAL "")
+  if(NOT status STREQUAL expected_exit)
+    message(FATAL_ERROR "${name}: exit status ${status} (expected ${expected_exit})\n${actual}")
+  endif()
+  return()
+endif()
+file(READ ${EXPECTED} expected)
+if(actual STREQUAL expected AND status STREQUAL expected_exit)
+  return()
+endif()
+
+file(WRITE ${SCRATCH}/actual.out "${actual}")
+find_program(DIFF diff)
+if(DIFF)
+  execute_process(COMMAND ${DIFF} -u ${EXPECTED} ${SCRATCH}/actual.out OUTPUT_VARIABLE difference)
+else()
+  set(difference "expected:\n${expected}\nactual:\n${actual}")
+endif()
+message(FATAL_ERROR "${name}: exit status ${status} (expected ${expected_exit})\n${difference}")
