@@ -1,5 +1,5 @@
 // RefHost: the reference host. Holds the host's state (output lines, string
-// variables, numeric variables; datasets and worksheets later) and answers
+// variables, numeric variables, datasets and worksheet pages) and answers
 // the module's host services through a static trampoline.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bridge/host_blocks.h"
+#include "host/workspace.h"
 
 namespace refhost {
 
@@ -60,11 +61,33 @@ class RefHost {
   // The shortest text that reads back as the same double (4154 with "*").
   static std::string FormatNumber(double value);
 
+  // ---- Datasets and worksheet pages (naming rules in host/workspace.h) ----
+  // A page of `columns` columns named A, B, ...; null when the name is
+  // empty or taken.
+  HostPage* NewPage(const std::string& name, int columns = 1) {
+    return workspace_.NewPage(name, columns);
+  }
+  HostPage* Page(const std::string& name) const { return workspace_.FindPage(name); }
+  std::vector<const HostPage*> Pages() const { return workspace_.Pages(); }
+  // A free-standing dataset; null when the name is empty or taken.
+  HostDataset* NewDataset(const std::string& name) { return workspace_.NewDataset(name); }
+  // "<page>_<column>" or a free-standing dataset; null when none (nothing
+  // is made, unlike the module's lookup).
+  HostDataset* Dataset(const std::string& name) const { return workspace_.FindDataset(name); }
+  std::vector<const HostDataset*> Datasets() const { return workspace_.Datasets(); }
+  // Temporary datasets the module made and has not released.
+  std::size_t LiveTemporaries() const { return workspace_.LiveTemporaries(); }
+
   // Every service call the module made, in order (opcode only), and the
-  // opcodes the host did not know.
+  // opcodes the host did not know. Per-element services (13312, 13313,
+  // 13326 to 13329, 13315, 13324, 13316, 13381 to 13384) are only counted
+  // in elementCalls: a large ARead makes one per value. `recordCalls` =
+  // false stops the list.
   std::vector<uint32_t> calls;
   std::vector<uint32_t> unknownOpcodes;
-  void ClearCalls() { calls.clear(); unknownOpcodes.clear(); }
+  uint64_t elementCalls = 0;
+  bool recordCalls = true;
+  void ClearCalls() { calls.clear(); unknownOpcodes.clear(); elementCalls = 0; }
   // Text that 4110 refuses (answers -1); empty = refuse nothing.
   std::optional<std::string> refuseText;
 
@@ -85,12 +108,25 @@ class RefHost {
   // Expressions and number formatting (host/number_services.cpp).
   uint64_t EvaluateInto(const char* text, double* result) const;
   static uint64_t FormatInto(const double* value, kfio::FormatBlock* block);
+  // Datasets (host/dataset_services.cpp; the element pair, the bulk
+  // transfers' hot path, in host/ref_host.cpp).
+  uint64_t FindDatasetInto(const char* name, kfio::DatasetBlock* block);
+  uint64_t FindColumnInto(uint32_t opcode, const char* pageName, kfio::DatasetBlock* block);
+  uint64_t NewTemporary(const kfio::TempDatasetBlock* block, const char* name);
+  uint64_t ReleaseTemporary(uint64_t handle);
+  static uint64_t GetElement(uint64_t handle, uint64_t b);
+  static uint64_t SetElement(uint64_t handle, uint64_t b);
+  uint64_t ServeDataset(uint32_t opcode, uint64_t handle, uint64_t b);
+  // Pages and columns (host/worksheet_services.cpp).
+  uint64_t FindPageHandle(const char* name) const;
+  uint64_t ServeColumn(uint32_t opcode, uint64_t handle, uint64_t b);
   // Anything the host does not offer.
   uint64_t Unknown(uint32_t opcode);
 
   kfio::XodllFunction entry_;
   std::string stringVars_[26];
   std::vector<char> buffer_;  // kHostStringBuffer bytes for string reads
+  Workspace workspace_;
 };
 
 }  // namespace refhost

@@ -1,0 +1,107 @@
+// HostDataset and BlockStore: growth, clearing, text elements and sizing.
+#include "host/datasets.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "host/ref_host.h"
+
+namespace refhost {
+
+namespace {
+
+// The number a text element spells, blanks around it allowed; the missing
+// value when it spells none.
+double NumberOf(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  double value = kfio::kMissingValue;
+  const char* end = text.data() + text.size();
+  const auto [stop, ec] = std::from_chars(text.data(), end, value);
+  if (text.empty() || ec != std::errc() || stop != end) return kfio::kMissingValue;
+  return value;
+}
+
+}  // namespace
+
+void BlockStore::Grow(std::size_t block, std::size_t offset) {
+  if (block >= blocks_.size()) blocks_.resize(block + 1);
+  std::vector<double>& storage = blocks_[block];
+  // Only block 0 starts small; a write into any later block means the
+  // dataset is large, so that block is taken whole at once.
+  std::size_t wanted = kBlockSize;
+  if (block == 0)
+    wanted = std::min<std::size_t>(kBlockSize, std::max({offset + 1, storage.size() * 2, std::size_t{16}}));
+  storage.resize(wanted, kfio::kMissingValue);
+}
+
+void BlockStore::ClearFrom(int32_t from) {
+  if (from < 0) from = 0;
+  if (from >= end_) return;
+  const std::size_t keep = (static_cast<std::size_t>(from) + kBlockSize - 1) / kBlockSize;
+  if (keep < blocks_.size()) blocks_.resize(keep);  // frees the blocks past `from`
+  const std::size_t partial = static_cast<uint32_t>(from) >> kBlockBits;
+  if (partial < blocks_.size()) {
+    std::vector<double>& storage = blocks_[partial];
+    const std::size_t offset = static_cast<uint32_t>(from) & (kBlockSize - 1);
+    if (offset < storage.size()) std::fill(storage.begin() + offset, storage.end(), kfio::kMissingValue);
+  }
+  end_ = from;
+}
+
+std::string HostDataset::Text(int32_t index) const {
+  if (index < 0 || index >= size_) return std::string();
+  if (isText_) {
+    const auto it = texts_.find(index);
+    if (it != texts_.end()) return it->second;
+  }
+  const double value = values_.Get(index);
+  return value == kfio::kMissingValue ? std::string() : RefHost::FormatNumber(value);
+}
+
+bool HostDataset::HoldsText(int32_t index) const {
+  return index >= 0 && index < size_ && isText_ && texts_.count(index) != 0;
+}
+
+bool HostDataset::SetText(int32_t index, std::string_view text) {
+  if (index < 0 || !live_) return false;
+  isText_ = true;
+  texts_[index] = std::string(text);
+  if (index >= textEnd_) textEnd_ = int64_t{index} + 1;
+  // The numeric slot follows the text, so a numeric read of a text element
+  // gives what the text says.
+  values_.Set(index, NumberOf(text));
+  return true;
+}
+
+bool HostDataset::SetPair(int32_t index, double first, double second) {
+  if (!SetValue(index, first)) return false;
+  companion_.Set(index, second);
+  return true;
+}
+
+bool HostDataset::Resize(int32_t size) {
+  if (size < 0 || !live_) return false;
+  values_.ClearFrom(size);
+  companion_.ClearFrom(size);
+  // Sizing runs after every cell a wrapper writes, so the texts are only
+  // walked when some lie past the new end.
+  if (textEnd_ > size) {
+    std::erase_if(texts_, [size](const auto& entry) { return entry.first >= size; });
+    textEnd_ = size;
+  }
+  size_ = size;
+  return true;
+}
+
+void HostDataset::Kill() {
+  values_.ClearFrom(0);
+  companion_.ClearFrom(0);
+  texts_.clear();
+  textEnd_ = 0;
+  size_ = 0;
+  live_ = false;
+}
+
+}  // namespace refhost

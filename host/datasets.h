@@ -1,0 +1,118 @@
+// HostDataset: one dataset of the reference host (numeric values in blocks,
+// optional text elements, a size the module sets) and its block storage.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "bridge/host_blocks.h"
+
+namespace refhost {
+
+// Doubles by index, in blocks of kBlockSize so that growing never copies a
+// large dataset; only the first block grows geometrically, so a small
+// dataset costs little. Elements never written read as the missing value.
+class BlockStore {
+ public:
+  static constexpr int kBlockBits = 16;
+  static constexpr int32_t kBlockSize = int32_t{1} << kBlockBits;
+
+  // `index` must not be negative.
+  void Set(int32_t index, double value) {
+    const std::size_t block = static_cast<uint32_t>(index) >> kBlockBits;
+    const std::size_t offset = static_cast<uint32_t>(index) & (kBlockSize - 1);
+    if (block >= blocks_.size() || offset >= blocks_[block].size()) Grow(block, offset);
+    blocks_[block][offset] = value;
+    if (index >= end_) end_ = int64_t{index} + 1;
+  }
+  double Get(int32_t index) const {
+    const std::size_t block = static_cast<uint32_t>(index) >> kBlockBits;
+    const std::size_t offset = static_cast<uint32_t>(index) & (kBlockSize - 1);
+    if (index < 0 || block >= blocks_.size() || offset >= blocks_[block].size())
+      return kfio::kMissingValue;
+    return blocks_[block][offset];
+  }
+  // Forgets every element at `from` and beyond.
+  void ClearFrom(int32_t from);
+  // One past the highest index ever stored (since the last clear).
+  int64_t End() const { return end_; }
+
+ private:
+  void Grow(std::size_t block, std::size_t offset);
+
+  std::vector<std::vector<double>> blocks_;
+  int64_t end_ = 0;  // index 2^31 - 1 may be written
+};
+
+class HostDataset {
+ public:
+  explicit HostDataset(std::string name, bool temporary = false)
+      : name_(std::move(name)), temporary_(temporary) {}
+  HostDataset(const HostDataset&) = delete;
+  HostDataset& operator=(const HostDataset&) = delete;
+
+  // ---- What a host user sees ----
+  const std::string& Name() const { return name_; }
+  // Elements [0, Size()) exist; the size changes only by Resize.
+  int32_t Size() const { return size_; }
+  // The element's number; the missing value outside [0, Size()) or when
+  // never written. A text element reads as the number its text spells,
+  // or the missing value.
+  double Value(int32_t index) const {
+    return index >= 0 && index < size_ ? values_.Get(index) : kfio::kMissingValue;
+  }
+  // The element's text; a numeric element gives its shortest round-trip
+  // text, a missing one "".
+  std::string Text(int32_t index) const;
+  // Whether the element holds a text rather than a number.
+  bool HoldsText(int32_t index) const;
+  bool IsText() const { return isText_; }
+  bool IsTemporary() const { return temporary_; }
+  // False once released (temporary) or removed (column).
+  bool IsLive() const { return live_; }
+  // The second value of a pair (13324), the missing value when never set.
+  double Companion(int32_t index) const {
+    return index >= 0 && index < size_ ? companion_.Get(index) : kfio::kMissingValue;
+  }
+  // The last value passed by 13330.
+  std::optional<double> Parameter() const { return parameter_; }
+
+  // ---- Changes; each answers false where the module's call fails ----
+  // Writes may lie past the end: storage grows, the size does not.
+  bool SetValue(int32_t index, double value) {
+    if (index < 0 || !live_) return false;
+    values_.Set(index, value);
+    if (isText_) texts_.erase(index);
+    return true;
+  }
+  // Writing a text makes the dataset a text dataset.
+  bool SetText(int32_t index, std::string_view text);
+  bool SetPair(int32_t index, double first, double second);
+  // Sets the size; elements at the new size and beyond are forgotten.
+  bool Resize(int32_t size);
+  void MakeText() { isText_ = true; }
+  void SetParameter(double value) { parameter_ = value; }
+  // Frees the storage; every later change fails and every read is empty.
+  void Kill();
+  void Rename(std::string name) { name_ = std::move(name); }
+
+ private:
+  std::string name_;
+  int32_t size_ = 0;
+  bool isText_ = false;
+  bool temporary_ = false;
+  bool live_ = true;
+  std::optional<double> parameter_;
+  BlockStore values_;
+  BlockStore companion_;
+  std::unordered_map<int32_t, std::string> texts_;
+  int64_t textEnd_ = 0;  // one past the highest text index
+};
+
+}  // namespace refhost

@@ -1,0 +1,204 @@
+// Tests of the dataset services as a module calls them: lookups and the
+// blocks they fill, temporaries, elements, pairs, texts, sizing.
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/host/service_fixture.h"
+
+namespace refhost::testing {
+namespace {
+
+namespace op = kfio::op;
+constexpr double kMissing = kfio::kMissingValue;
+
+class DatasetServices : public HostServices {
+ protected:
+  // 12288 as the module asks it; `block` keeps what the host filled.
+  uint64_t Find(const char* name) { return Call(op::kFindDataset, name, &block); }
+  uint64_t Set(uint64_t h, int32_t i, double v, uint32_t opcode = op::kSetElement) {
+    kfio::ElementBlock e{i, 0, v};
+    return Call(opcode, h, Addr(&e));
+  }
+  double Get(uint64_t h, int32_t i, uint32_t opcode = op::kGetElement) {
+    kfio::ElementBlock e{i, 0, -99.0};
+    return Call(opcode, h, Addr(&e)) == 0 ? e.value : -99.0;
+  }
+  uint64_t Resize(uint64_t h, int64_t from, int64_t to) {
+    kfio::SizeBlock s{from, to, kfio::kResizeFormat};
+    return Call(op::kResize, h, Addr(&s));
+  }
+  kfio::DatasetBlock block{{-7, -7, -7, -7}};
+};
+
+TEST_F(DatasetServices, LookupsFillTheBlockAndMakeWhatIsMissing) {
+  HostDataset* d = host.NewDataset("Sig");
+  d->Resize(6);
+  const uint64_t h = Find("SIG");
+  EXPECT_EQ(h, Addr(d));
+  EXPECT_EQ(std::vector<int64_t>(block.cell, block.cell + 4), (std::vector<int64_t>{0, 6, 0, 6}));
+
+  const uint64_t made = Find("new");
+  ASSERT_NE(made, 0u);
+  EXPECT_EQ(host.Dataset("new"), reinterpret_cast<HostDataset*>(made));
+  EXPECT_EQ(std::vector<int64_t>(block.cell, block.cell + 4), (std::vector<int64_t>{0, 0, 0, 0}));
+  EXPECT_EQ(Find(""), 0u);
+  EXPECT_EQ(Call(op::kFindDataset, 0, Addr(&block)), 0u);
+
+  HostPage* w = host.NewPage("Wave", 2);
+  w->Column(2)->Resize(3);
+  struct Case { uint32_t opcode; int64_t cell0; const char* page; HostDataset* expected; };
+  const char* name = "b";
+  const Case cases[] = {
+      {op::kFindColumnByNumber, 2, "wave", w->Column(2)},
+      {op::kFindColumnByNumber, 3, "Wave", nullptr},  // no column 3, and none is made
+      {op::kFindColumnByNumber, 0, "Wave", nullptr},
+      {op::kFindColumnByNumber, 1, "Nope", nullptr},
+      {op::kFindColumnByName, static_cast<int64_t>(Addr(name)), "Wave", w->Column(2)},
+      {op::kFindColumnByName, 0, "Wave", nullptr},
+  };
+  for (const Case& c : cases) {
+    block.cell[0] = c.cell0;
+    EXPECT_EQ(Call(c.opcode, c.page, &block), Addr(c.expected)) << c.opcode << " " << c.cell0;
+  }
+  block.cell[0] = 2;
+  Call(op::kFindColumnByNumber, "Wave", &block);
+  EXPECT_EQ(std::vector<int64_t>(block.cell, block.cell + 4), (std::vector<int64_t>{0, 3, 0, 3}));
+  EXPECT_EQ(w->ColumnCount(), 2);
+}
+
+TEST_F(DatasetServices, TemporariesAreMadeAndReleased) {
+  kfio::TempDatasetBlock request{5, 0, "scratch"};
+  const uint64_t named = Call(op::kNewTempDataset, &request, request.name);
+  const uint64_t unnamed = Call(op::kNewUnnamedTemp, 0, 0);
+  ASSERT_NE(named, 0u);
+  ASSERT_NE(unnamed, 0u);
+  EXPECT_EQ(reinterpret_cast<HostDataset*>(named)->Size(), 5);
+  EXPECT_EQ(reinterpret_cast<HostDataset*>(named)->Name(), "scratch");
+  EXPECT_EQ(host.Dataset("scratch"), nullptr);
+  EXPECT_EQ(host.LiveTemporaries(), 2u);
+  EXPECT_EQ(Call(op::kReleaseTemp, named, 0), 0u);
+  EXPECT_EQ(Call(op::kReleaseTemp, named, 0), 1u);
+  EXPECT_EQ(Call(op::kReleaseTemp, Find("kept"), 0), 1u);  // never a user's dataset
+  EXPECT_EQ(Call(op::kReleaseTemp, 0, 0), 1u);
+  EXPECT_EQ(host.LiveTemporaries(), 1u);
+  // The module may still size a released one; the host refuses, safely.
+  EXPECT_EQ(Resize(named, 0, 3), 1u);
+}
+
+TEST_F(DatasetServices, ElementsEveryServiceAndFailure) {
+  const uint64_t h = Find("e");
+  const uint32_t setters[] = {op::kSetElement, op::kSetElementAlt1, op::kSetElementAlt2, op::kSetByte};
+  for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(Set(h, i, setters[i], setters[i]), 0u) << setters[i];
+  EXPECT_EQ(Set(h, 40, 4.5), 0u);  // past the end: stored, size unchanged
+  EXPECT_EQ(Get(h, 0), -99.0);
+  EXPECT_EQ(Resize(h, 0, 41), 0u);
+  for (uint32_t opcode : {op::kGetElement, op::kGetElementAlt1, op::kGetElementAlt2}) {
+    for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(Get(h, i, opcode), double(setters[i])) << opcode;
+    EXPECT_EQ(Get(h, 40, opcode), 4.5) << opcode;
+    EXPECT_EQ(Get(h, 20, opcode), kMissing) << opcode;
+  }
+  EXPECT_EQ(Get(h, 41), -99.0);
+  EXPECT_EQ(Get(h, -1), -99.0);
+  EXPECT_EQ(Set(h, -1, 1.0), 1u);
+  EXPECT_EQ(Set(0, 0, 1.0), 1u);
+  EXPECT_EQ(Call(op::kSetElement, h, 0), 1u);
+  EXPECT_EQ(Call(op::kGetElement, 0, 0), 1u);
+
+  EXPECT_EQ(Resize(h, 0, -1), 1u);
+  EXPECT_EQ(Resize(h, 0, int64_t{1} << 32), 1u);
+  EXPECT_EQ(Resize(h, 3, 10), 0u);  // `from` is the module's; the size is `to`
+  EXPECT_EQ(host.Dataset("e")->Size(), 10);
+  kfio::RangeBlock range{-1, -1, -1, -1};
+  EXPECT_EQ(Call(op::kGetRange, h, Addr(&range)), 0u);
+  EXPECT_EQ(std::vector<int32_t>({range.from, range.to, range.lower, range.upper}),
+            (std::vector<int32_t>{0, 10, 0, 10}));
+
+  const double parameter = 2.5;
+  EXPECT_EQ(Call(op::kSetParameter, h, Addr(&parameter)), 0u);
+  EXPECT_EQ(host.Dataset("e")->Parameter(), 2.5);
+}
+
+TEST_F(DatasetServices, PairsAndValueAt) {
+  const uint64_t h = Find("p");
+  kfio::PairBlock pair{3, 0, 1.5, -2.0};
+  EXPECT_EQ(Call(op::kSetPair, h, Addr(&pair)), 0u);
+  Set(h, 0, 10.0);
+  Set(h, 1, 20.0);
+  Resize(h, 0, 4);
+  kfio::PairBlock read{3, 0, 0.0, 0.0};
+  EXPECT_EQ(Call(op::kGetPair, h, Addr(&read)), 0u);
+  EXPECT_EQ(read.first, 1.5);  // kept as it came; the module crosses them
+  EXPECT_EQ(read.second, -2.0);
+  EXPECT_EQ(host.Dataset("p")->Value(3), 1.5);
+  read.index = 0;
+  Call(op::kGetPair, h, Addr(&read));
+  EXPECT_EQ(read.first, 10.0);
+  EXPECT_EQ(read.second, kMissing);
+  read.index = 4;
+  EXPECT_EQ(Call(op::kGetPair, h, Addr(&read)), 1u);
+
+  struct Case { double x; uint64_t answer; double result; };
+  const Case cases[] = {{0.0, 0, 10.0}, {0.25, 0, 12.5}, {1.0, 0, 20.0}, {1.5, 0, kMissing},
+                        {3.0, 0, 1.5}, {3.5, 1, -9.0}, {-0.1, 1, -9.0}, {std::nan(""), 1, -9.0}};
+  for (const Case& c : cases) {
+    kfio::ValueAtBlock at{0, 0, -9.0, c.x};
+    EXPECT_EQ(Call(op::kValueAt, h, Addr(&at)), c.answer) << c.x;
+    EXPECT_EQ(at.result, c.result) << c.x;
+  }
+}
+
+TEST_F(DatasetServices, TextElements) {
+  const uint64_t h = Find("txt");
+  EXPECT_EQ(Call(op::kIsText, h, 0), 0u);
+  const std::string longText(300, 'x');
+  kfio::TextBlock put{0, 0, "2.5"};
+  EXPECT_EQ(Call(op::kSetText, h, Addr(&put)), 0u);
+  put = {1, 0, longText.c_str()};
+  EXPECT_EQ(Call(op::kSetText, h, Addr(&put)), 0u);
+  put = {2, 0, nullptr};
+  EXPECT_EQ(Call(op::kSetText, h, Addr(&put)), 1u);
+  EXPECT_EQ(Call(op::kIsText, h, 0), 1u);
+  Set(h, 2, 0.125);
+  Resize(h, 0, 3);
+  EXPECT_EQ(Get(h, 0), 2.5);  // a text reads as the number it spells
+  EXPECT_EQ(Get(h, 1), kMissing);
+  Set(h, 0, 8.0);  // a number replaces the text
+  EXPECT_FALSE(host.Dataset("txt")->HoldsText(0));
+  Set(h, 0, 2.5);
+
+  struct Case { int32_t index; uint64_t answer; std::string text; };
+  const Case cases[] = {{0, 0, "2.5"}, {1, 0, std::string(kfio::kTextElementMax, 'x')},
+                        {2, 0, "0.125"}, {3, 1, ""}, {-1, 1, ""}};
+  for (const Case& c : cases) {
+    char buffer[kfio::kTextElementMax + 1 + 8];
+    std::memset(buffer, 0, sizeof buffer);
+    kfio::TextBlock get{c.index, 0, buffer};
+    EXPECT_EQ(Call(op::kGetText, h, Addr(&get)), c.answer) << c.index;
+    EXPECT_EQ(std::string(buffer), c.text) << c.index;
+    std::memset(buffer, 0, sizeof buffer);
+    int32_t index = c.index;
+    kfio::TextReadBlock byIndex{&index, buffer};
+    EXPECT_EQ(Call(op::kGetTextByIndex, h, Addr(&byIndex)), c.answer) << c.index;
+    EXPECT_EQ(std::string(buffer), c.text) << c.index;
+  }
+  kfio::TextReadBlock noIndex{nullptr, nullptr};
+  EXPECT_EQ(Call(op::kGetTextByIndex, h, Addr(&noIndex)), 1u);
+}
+
+TEST_F(DatasetServices, ElementCallsAreCountedNotListed) {
+  const uint64_t h = Find("c");
+  for (int i = 0; i < 5; ++i) Set(h, i, i);
+  Get(h, 0);
+  Resize(h, 0, 5);
+  EXPECT_EQ(host.calls, (std::vector<uint32_t>{op::kFindDataset, op::kResize}));
+  EXPECT_EQ(host.elementCalls, 6u);
+  host.recordCalls = false;
+  Resize(h, 0, 5);
+  EXPECT_EQ(host.calls.size(), 2u);
+  EXPECT_TRUE(host.unknownOpcodes.empty());
+}
+
+}  // namespace
+}  // namespace refhost::testing

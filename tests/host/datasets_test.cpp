@@ -1,0 +1,100 @@
+// Tests of the host's own objects: dataset storage and sizing, text
+// elements, page columns, and the naming rules of the workspace.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "host/workspace.h"
+
+namespace refhost {
+namespace {
+
+constexpr double kMissing = kfio::kMissingValue;
+
+TEST(HostDatasetTest, WritesPastTheEndGrowButOnlyResizeSetsTheSize) {
+  HostDataset d("d");
+  const int32_t far = 3 * BlockStore::kBlockSize + 5;  // skips whole blocks
+  for (int32_t i : {0, 17, BlockStore::kBlockSize, far}) EXPECT_TRUE(d.SetValue(i, i + 0.5));
+  EXPECT_FALSE(d.SetValue(-1, 1.0));
+  EXPECT_TRUE(d.SetText(INT32_MAX, "last"));  // the highest index there is
+  EXPECT_EQ(d.Size(), 0);
+  EXPECT_EQ(d.Value(0), kMissing);  // outside [0, size)
+
+  ASSERT_TRUE(d.Resize(far + 1));
+  struct Case { int32_t index; double value; };
+  const Case cases[] = {{0, 0.5}, {1, kMissing}, {17, 17.5}, {18, kMissing},
+                        {BlockStore::kBlockSize, BlockStore::kBlockSize + 0.5},
+                        {2 * BlockStore::kBlockSize, kMissing}, {far, far + 0.5}, {far + 1, kMissing}};
+  for (const Case& c : cases) EXPECT_EQ(d.Value(c.index), c.value) << c.index;
+
+  // Shrinking forgets: growing again shows the missing value, not old data.
+  ASSERT_TRUE(d.Resize(10));
+  ASSERT_TRUE(d.Resize(far + 1));
+  EXPECT_EQ(d.Value(0), 0.5);
+  EXPECT_EQ(d.Value(17), kMissing);
+  EXPECT_EQ(d.Value(far), kMissing);
+  EXPECT_FALSE(d.Resize(-1));
+}
+
+TEST(HostPageTest, LetterNamesFillGapsAndRowsSizeEveryColumn) {
+  const std::vector<std::pair<std::size_t, const char*>> letters = {
+      {0, "A"}, {25, "Z"}, {26, "AA"}, {51, "AZ"}, {52, "BA"}, {701, "ZZ"}, {702, "AAA"}};
+  for (const auto& [index, name] : letters) EXPECT_EQ(LetterName(index), name);
+
+  HostPage page("W", 3);
+  EXPECT_EQ(page.Column(2)->Name(), "W_B");
+  EXPECT_TRUE(page.RemoveColumn(2));
+  EXPECT_TRUE(page.AddColumn());  // the first free letter: B again
+  EXPECT_EQ(page.ColumnName(3), "B");
+  EXPECT_TRUE(page.RenameColumn(3, "b"));  // its own name in another case
+
+  page.Column(1)->SetValue(4, 1.0);
+  page.Column(1)->Resize(5);
+  EXPECT_EQ(page.RowCount(), 5);
+  EXPECT_TRUE(page.SetRowCount(2));
+  for (int c = 1; c <= page.ColumnCount(); ++c) EXPECT_EQ(page.Column(c)->Size(), 2);
+}
+
+TEST(WorkspaceTest, NamesFindOrMakeDatasets) {
+  Workspace ws;
+  HostPage* w = ws.NewPage("W", 2);
+  HostPage* wx = ws.NewPage("w_x", 1);
+  ASSERT_NE(w, nullptr);
+  ASSERT_NE(wx, nullptr);
+  EXPECT_EQ(ws.NewPage("w", 1), nullptr);
+  EXPECT_EQ(ws.NewPage("", 1), nullptr);
+  EXPECT_EQ(ws.FindPage("W_X"), wx);
+
+  EXPECT_EQ(ws.FindDataset("w_b"), w->Column(2));
+  EXPECT_EQ(ws.FindDataset("W_X_A"), wx->Column(1));
+  EXPECT_EQ(ws.FindDataset("W_Data"), nullptr);  // finding makes nothing
+  EXPECT_EQ(w->ColumnCount(), 2);
+
+  struct Case { const char* name; const char* made; int wColumns; int wxColumns; };
+  const Case cases[] = {
+      {"W_Data", "W_Data", 3, 1},    // an existing page gets the column
+      {"w_x_y", "w_x_y", 3, 2},      // the longest page name wins
+      {"W_", "W_", 3, 2},            // no column name: free-standing
+      {"free", "free", 3, 2},
+      {"FREE", "free", 3, 2},        // found again, whatever the case
+      {"Q_r", "Q_r", 3, 2},          // no page Q: free-standing
+  };
+  for (const Case& c : cases) {
+    HostDataset* d = ws.FindOrMake(c.name);
+    ASSERT_NE(d, nullptr) << c.name;
+    EXPECT_EQ(d->Name(), c.made);
+    EXPECT_EQ(w->ColumnCount(), c.wColumns) << c.name;
+    EXPECT_EQ(wx->ColumnCount(), c.wxColumns) << c.name;
+  }
+  EXPECT_EQ(ws.FindOrMake(""), nullptr);
+  EXPECT_EQ(ws.NewDataset("w_a"), nullptr);  // a column has the name
+  EXPECT_EQ(ws.NewDataset("Free"), nullptr);
+  std::vector<std::string> names;
+  for (const HostDataset* d : ws.Datasets()) names.push_back(d->Name());
+  EXPECT_EQ(names, (std::vector<std::string>{"W_", "free", "Q_r"}));
+}
+
+}  // namespace
+}  // namespace refhost
