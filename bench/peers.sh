@@ -51,8 +51,9 @@ print n"
 numpy_code="import numpy, sys; a = numpy.fromfile(sys.argv[1], dtype=numpy.int16).astype(numpy.float64); print(a.size)"
 
 # Warm the page cache and check both read every value.
-[[ $("$fumsh" -c "$script") == "$count" ]] || { echo "fumsh did not read $count values" >&2; exit 1; }
-[[ $("$python" -c "$numpy_code" "$data") == "$count" ]] || { echo "numpy did not read $count values" >&2; exit 1; }
+same() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a + 0 == b + 0)}'; }
+same "$("$fumsh" -c "$script")" "$count" || { echo "fumsh did not read $count values" >&2; exit 1; }
+same "$("$python" -c "$numpy_code" "$data")" "$count" || { echo "numpy did not read $count values" >&2; exit 1; }
 
 fum_times=() np_times=()
 for ((i = 0; i < runs; i++)); do

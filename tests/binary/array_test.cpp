@@ -211,6 +211,17 @@ TEST_F(Arrays, HalvingWhenMemoryRunsShort) {
   EXPECT_EQ(result, kMissingValue);  // the result is left as the run preset it
 }
 
+TEST_F(Arrays, AllocationsNeverExceedWhatTheFileHolds) {
+  OpenFile(MakeFile("in.bin", Counting(8)), 0);
+  g_requests.clear();
+  g_limit = SIZE_MAX;
+  XoBulk::SetAllocator(Limited, Free);
+  const Outcome o = Array("AREAD", "d,1,1000000000,0");  // a count from a hostile script
+  EXPECT_EQ(g_requests, std::vector<std::size_t>{8});
+  EXPECT_EQ(o.error, 33);  // the file ended early
+  EXPECT_EQ(store.sets["d"].size(), 8u);
+}
+
 TEST_F(Arrays, ReadFailuresKeepTheCount) {
   OpenFile(MakeFile("in.bin", Counting(8)), 0);
   fault::Inject(fault::Op::Read, CFileException::hardIO);
