@@ -165,15 +165,12 @@ TEST_F(Arrays, BadArgumentsInBothModes) {
   for (bool newMode : {false, true}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(c.args) + (newMode ? " new" : " default"));
-      double r = 0;
-      host.Call("CLOSEALL", "", r);
-      host.Call("RESET", "", r);
-      OpenFile(MakeFile("in.bin", Counting(8)), 0);
-      if (c.before) c.before(*this);
-      NewMode(newMode);
-      const Outcome o = Invoke("AREAD", c.args);
+      const Outcome o = FreshCall(newMode, [&] {
+        OpenFile(MakeFile("in.bin", Counting(8)), 0);
+        if (c.before) c.before(*this);
+        return std::string(c.args);
+      }, "AREAD");
       ExpectOutcome(o, newMode ? c.byNew : c.byDefault);
-      NewMode(false);
     }
   }
 }

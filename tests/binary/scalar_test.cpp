@@ -145,17 +145,13 @@ TEST_F(Scalar, FailuresInBothModes) {
   for (bool newMode : {false, true}) {
     for (const FailureCase& c : cases) {
       SCOPED_TRACE(std::string(c.label) + (newMode ? " (new mode)" : " (default mode)"));
-      double r = 0;
-      host.Call("CLOSEALL", "", r);
-      host.Call("RESET", "", r);
-      OpenFile(MakeFile("f.bin", c.file), c.openMode);
-      if (c.before) c.before(*this);
-      NewMode(newMode);
-      const Outcome o = Invoke(c.method, c.args);
-      fault::Clear();
+      const Outcome o = FreshCall(newMode, [&] {
+        OpenFile(MakeFile("f.bin", c.file), c.openMode);
+        if (c.before) c.before(*this);
+        return std::string(c.args);
+      }, c.method);
       ExpectOutcome(o, newMode ? c.byNew : c.byDefault);
       EXPECT_EQ(o.result, newMode ? c.newResult : c.defaultResult);
-      NewMode(false);
     }
   }
 }

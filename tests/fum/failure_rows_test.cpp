@@ -28,21 +28,13 @@ class FailureRows : public FumTest {
     for (bool newMode : {false, true}) {
       for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.label) + (newMode ? " (new mode)" : " (default mode)"));
-        double r = 0;
-        host.Call("CLOSEALL", "", r);
-        host.Call("RESET", "", r);
-        fault::Clear();
-        const std::string args = row.setup(*this);
-        NewMode(newMode);
-        const Outcome o = Invoke(row.method, args);
-        fault::Clear();
+        const Outcome o = FreshCall(newMode, [&] { return row.setup(*this); }, row.method);
         ExpectOutcome(o, newMode ? row.byNew : row.byDefault);
         const double expected = newMode ? row.newResult : row.defaultResult;
         if (expected == -99.0)
           EXPECT_EQ(o.result, -99.0);  // never ran
         else
           EXPECT_EQ(o.result, expected);
-        NewMode(false);
       }
     }
   }

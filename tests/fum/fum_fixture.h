@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "bridge/entry.h"
@@ -69,6 +70,21 @@ class FumTest : public ::testing::Test {
       m->AfterRun(fum);
     }
     return {s, result, fum.error.Int(), fum.sysErr.Int()};
+  }
+
+  // One call from a fresh state (no files, settings reset) in the chosen
+  // error mode; `setup` prepares in the default mode and gives the arguments.
+  Outcome FreshCall(bool newMode, const std::function<std::string()>& setup, const char* method) {
+    double r = 0;
+    host.Call("CLOSEALL", "", r);
+    host.Call("RESET", "", r);
+    fault::Clear();
+    const std::string args = setup();
+    NewMode(newMode);
+    const Outcome o = Invoke(method, args);
+    fault::Clear();
+    NewMode(false);
+    return o;
   }
 
   double Number(const char* property) {
