@@ -15,6 +15,10 @@ const char* const kHelpText =
     "  --help         print this help and exit\n"
     "  --version      print the version and exit\n"
     "\n"
+    "Besides fum statements, scripts can make and show the host's data:\n"
+    "  wks new NAME [COLUMNS]    wks show NAME [ROWS]    wks export NAME FILE.csv|-\n"
+    "  dataset show NAME [ROWS]\n"
+    "\n"
     "Exit status: 0 when every statement ran, 1 when one failed, 2 for a\n"
     "usage error. The language is described in docs/scripting.md.\n";
 

@@ -34,6 +34,13 @@ class Session {
   void AssignMember(const FumRef& ref, Tokens value);
   void AssignVariable(const Token& name, Tokens value);
 
+  // Worksheets and datasets of the host (workspace_statements.cpp).
+  void Worksheet();
+  void ShowDataset();
+  const refhost::HostPage& PageNamed(const std::string& name) const;
+  void ShowPage(const refhost::HostPage& page, int32_t rows);
+  void ExportPage(const refhost::HostPage& page, const std::string& file);
+
   // Expressions (expressions.cpp).
   double Number(Tokens tokens);
   std::string Text(Tokens tokens);

@@ -29,6 +29,15 @@ Session::Session(refhost::RefHost& host, std::ostream& out) : host_(host), out_(
 
 void Session::Run(std::string_view line) {
   line_ = line;
+  // wks and dataset take file and dataset names as written, so they are
+  // dispatched before the line is cut into tokens.
+  const std::size_t start = line.find_first_not_of(" \t");
+  if (start != std::string_view::npos) {
+    const std::string_view rest = line.substr(start);
+    const std::string_view word = rest.substr(0, rest.find_first_of(" \t"));
+    if (SameName(word, "wks")) return Worksheet();
+    if (SameName(word, "dataset")) return ShowDataset();
+  }
   const std::vector<Token> tokens = Tokenize(line);
   if (tokens.empty()) return;
   const Tokens all(tokens);
