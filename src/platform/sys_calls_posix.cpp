@@ -49,11 +49,14 @@ int OsClose(int fd) {
   return ::close(fd) == 0 ? 0 : errno;
 }
 
-int OsReadAt(int fd, void* buffer, std::size_t count, uint64_t offset, std::size_t& done) {
+// pread and pwrite may move fewer bytes than asked and may be interrupted:
+// both loop until the count is done, the file ends, or an error comes.
+template <typename Byte, typename Transfer>
+int TransferAt(Transfer transfer, int fd, Byte* bytes, std::size_t count, uint64_t offset,
+               std::size_t& done) {
   done = 0;
-  auto* out = static_cast<char*>(buffer);
   while (done < count) {
-    ssize_t n = ::pread(fd, out + done, count - done, static_cast<off_t>(offset + done));
+    const ssize_t n = transfer(fd, bytes + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR) continue;
       return errno;
@@ -64,19 +67,12 @@ int OsReadAt(int fd, void* buffer, std::size_t count, uint64_t offset, std::size
   return 0;
 }
 
+int OsReadAt(int fd, void* buffer, std::size_t count, uint64_t offset, std::size_t& done) {
+  return TransferAt(::pread, fd, static_cast<char*>(buffer), count, offset, done);
+}
+
 int OsWriteAt(int fd, const void* buffer, std::size_t count, uint64_t offset, std::size_t& done) {
-  done = 0;
-  const auto* in = static_cast<const char*>(buffer);
-  while (done < count) {
-    ssize_t n = ::pwrite(fd, in + done, count - done, static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (n == 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  return 0;
+  return TransferAt(::pwrite, fd, static_cast<const char*>(buffer), count, offset, done);
 }
 
 int OsTruncate(int fd, uint64_t length) {
