@@ -157,11 +157,15 @@ int XoBinIO::ParseArguments(char* arguments, XoDLL& module) {
   return CheckByteOrder();
 }
 
+uint64_t XoBinIO::ItemSizeSetting() {
+  const FUM& fum = TheFum();
+  return static_cast<uint64_t>(fum.NBytes()) + static_cast<uint64_t>(fum.Skip());
+}
+
 int XoBinIO::CheckImageSize(uint32_t count) {
   const FUM& fum = TheFum();
   if (fum.Skip() < 0 || fum.NBytes() < 1) return Fail(3, 12);
-  const uint64_t itemSize = static_cast<uint64_t>(fum.NBytes()) + static_cast<uint64_t>(fum.Skip());
-  if (itemSize * count > UINT32_MAX) return Fail(3, 12);
+  if (ItemSizeSetting() * count > UINT32_MAX) return Fail(3, 12);
   return 0;
 }
 
@@ -182,6 +186,8 @@ int XoAIO::ParseArguments(char* arguments, XoDLL& module) {
   first_ = static_cast<uint32_t>(static_cast<int64_t>(IntOf(start_)) - 1);
   end_ = static_cast<uint32_t>(IntOf(endArg_));
   if (end_ < first_) return Fail(64, 19);
+  // The host sizes and indexes datasets with signed 32-bit numbers.
+  if (end_ > static_cast<uint32_t>(INT32_MAX)) return Fail(3, 12);
   XoDiscrete* types = BinTypes();
   if (types == nullptr) return OutOfMemoryFailure();
   if (const int s = types->CheckAndKeep(IntOf(binType_))) return s;
@@ -192,13 +198,15 @@ int XoAIO::ParseArguments(char* arguments, XoDLL& module) {
 int XoAIO::Run(double* result, XoDLL& module) {
   XoBinIO::Run(result, module);
   if (NewErrorMode()) *result = -1.0;
-  const FUM& fum = TheFum();
-  const auto itemSize = static_cast<uint32_t>(fum.NBytes() + fum.Skip());
+  // Fits: CheckImageSize refused any item size above 32 bits.
+  const auto itemSize = static_cast<uint32_t>(ItemSizeSetting());
   if (BulkTransfer(CurrentEntry(), itemSize, end_ - first_, kArraySplitBudget, Reading()) != 0)
     return 1;
   *result = static_cast<double>(end_ - first_);
   return 0;
 }
+
+int XoAIO::HostRefused() { return Fail(3, 12); }
 
 int XoAIO::SelectRoutine(bool reading, int& kind, int& width) const {
   kind = BinTypes()->Int();
@@ -219,14 +227,17 @@ int XoARead::FromBuffer(uint32_t start, uint32_t count, const unsigned char* buf
     const auto n = static_cast<uint32_t>(std::min<std::size_t>(kRun, count - done));
     std::size_t stored = 0;
     const int r = c.DecodeArray(kind, width, buffer + done * stride, stride, n, values, &stored);
-    const auto base = static_cast<int32_t>(first_ + start + done);
-    for (std::size_t k = 0; k < stored; ++k) data.SetValue(base + static_cast<int32_t>(k), values[k]);
+    const uint32_t base = first_ + start + done;  // below end_, which fits 31 bits
+    for (std::size_t k = 0; k < stored; ++k)
+      if (data.SetValue(static_cast<int32_t>(base + k), values[k]) != 0) return HostRefused();
     if (r != 0) {
       SetError(r);
       return r;
     }
     done += n;
   }
+  data.Finish();
+  if (data.HostRefused()) return HostRefused();
   if (c.softError) SetError(c.softError);
   return 0;
 }
@@ -240,8 +251,8 @@ int XoAWrite::ToBuffer(uint32_t start, uint32_t count, unsigned char* buffer) {
   double values[kRun];
   for (uint32_t done = 0; done < count;) {
     const auto n = static_cast<uint32_t>(std::min<std::size_t>(kRun, count - done));
-    const auto base = static_cast<int32_t>(first_ + start + done);
-    for (uint32_t k = 0; k < n; ++k) values[k] = data.GetValue(base + static_cast<int32_t>(k));
+    const uint32_t base = first_ + start + done;
+    for (uint32_t k = 0; k < n; ++k) values[k] = data.GetValue(static_cast<int32_t>(base + k));
     if (const int r = c.EncodeArray(kind, width, values, n, buffer + done * stride, stride)) {
       SetError(r);
       return r;

@@ -69,6 +69,8 @@ class XoBinIO : public XoBulk {
   // Refuses item layouts a transfer cannot size: a negative Skip, or an
   // image that does not fit 32 bits.
   static int CheckImageSize(uint32_t count);
+  // nBytes + Skip, without overflow.
+  static uint64_t ItemSizeSetting();
 };
 
 // Arrays: dataset$, start, end, binType[, hFile].
@@ -84,6 +86,9 @@ class XoAIO : public XoBinIO {
   // Loads the converter and checks it has a routine for (binType, nBytes):
   // 0, or 43 with Error set.
   int SelectRoutine(bool reading, int& kind, int& width) const;
+  // The host would not take a value or the dataset's new length: the
+  // transfer stops there with the range error, values stored so far stay.
+  static int HostRefused();
   const char* DatasetName() const { return dataset_->GetText(); }
   uint32_t first_ = 0;
   uint32_t end_ = 0;

@@ -139,7 +139,7 @@ int XoData::SubtractData(XoData& d) { return InPlace(&d, MinusD); }
 int XoData::SetText(int32_t index, const char* text) {
   if (text == nullptr) return 1;
   TextBlock b{index, 0, text};
-  if (HostCall(op::kSetText, handle_, reinterpret_cast<uint64_t>(&b)) != 0) return 1;
+  if (Answer(HostCall(op::kSetText, handle_, reinterpret_cast<uint64_t>(&b))) != 0) return 1;
   Written(index);
   return 0;
 }
@@ -147,7 +147,7 @@ int XoData::SetText(int32_t index, const char* text) {
 int XoData::SetValue(int32_t index, double v) {
   if (!IsAttached()) return 1;
   ElementBlock b{index, 0, v};
-  if (HostCall(op::kSetElement, handle_, reinterpret_cast<uint64_t>(&b)) != 0) return 1;
+  if (Answer(HostCall(op::kSetElement, handle_, reinterpret_cast<uint64_t>(&b))) != 0) return 1;
   Written(index);
   return 0;
 }
@@ -167,7 +167,7 @@ int XoData::Resize(int32_t from, int32_t to) {
   modified_ = 0;
   highestWritten_ = (from == 0 && to == 0) ? -1 : from;
   SizeBlock b{from, to, kResizeFormat};
-  return HostCall(op::kResize, handle_, reinterpret_cast<uint64_t>(&b)) != 0 ? 1 : 0;
+  return Answer(HostCall(op::kResize, handle_, reinterpret_cast<uint64_t>(&b)));
 }
 
 int XoData::Finish() {
@@ -195,7 +195,7 @@ int XoData::GetPairInRange(int32_t index, double pair[2]) {
 
 int XoData::SetPair(int32_t index, const double pair[2]) {
   PairBlock b{index, 0, pair[1], pair[0]};
-  if (HostCall(op::kSetPair, handle_, reinterpret_cast<uint64_t>(&b)) != 0) return 1;
+  if (Answer(HostCall(op::kSetPair, handle_, reinterpret_cast<uint64_t>(&b))) != 0) return 1;
   Written(index);
   return 0;
 }
@@ -235,7 +235,7 @@ double XoData::GetValueByKind(int32_t index) {
 int XoData::SetValueByKind(int32_t index, const double* v) {
   Written(index);
   ElementBlock b{index, 0, *v};
-  return HostCall(SetOpcodeOf(elementKind_), handle_, reinterpret_cast<uint64_t>(&b)) != 0 ? 1 : 0;
+  return Answer(HostCall(SetOpcodeOf(elementKind_), handle_, reinterpret_cast<uint64_t>(&b)));
 }
 
 double XoData::ValueAt(const double* x) {

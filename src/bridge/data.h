@@ -95,11 +95,19 @@ class XoData : public XoKavler {
   int32_t RangeEnd() const { return rangeEnd_; }
   int32_t HighestWritten() const { return highestWritten_; }
   bool IsTemporary() const { return temporary_ != 0; }
+  // True once the host has refused a write or a resize through this object.
+  bool HostRefused() const { return refused_; }
 
  protected:
   void Written(int32_t index) {
     if (index > highestWritten_) highestWritten_ = index;
     modified_ = 1;
+  }
+  // A write service's answer as a status (0 or 1), remembering a refusal.
+  int Answer(uint64_t hostAnswer) {
+    if (hostAnswer == 0) return 0;
+    refused_ = true;
+    return 1;
   }
 
  private:
@@ -118,6 +126,7 @@ class XoData : public XoKavler {
   uint16_t elementKind_ = 0;
   int32_t highestWritten_ = -1;
   int32_t temporary_ = 0;
+  bool refused_ = false;
 };
 
 // Data the module writes, data it reads, and text columns.

@@ -18,6 +18,10 @@ struct DatasetStore {
   std::vector<std::string> names;  // handle - 1 -> name
   std::map<uint32_t, int> counts;
   refhost::RefHost* host = nullptr;
+  // A host's limits: element writes at or past `refuseFrom`, and resizes
+  // past `refuseResizeOver`, are refused.
+  int32_t refuseFrom = INT32_MAX;
+  int32_t refuseResizeOver = INT32_MAX;
 
   std::vector<double>& Of(uint64_t handle) { return sets[names.at(handle - 1)]; }
 
@@ -40,7 +44,7 @@ struct DatasetStore {
       case op::kSetElement: {
         auto* e = reinterpret_cast<ElementBlock*>(b);
         auto& v = self.Of(a);
-        if (e->index < 0) return 1;
+        if (e->index < 0 || e->index >= self.refuseFrom) return 1;
         if (static_cast<std::size_t>(e->index) >= v.size()) v.resize(e->index + 1, kMissingValue);
         v[e->index] = e->value;
         return 0;
@@ -52,9 +56,12 @@ struct DatasetStore {
         e->value = v[e->index];
         return 0;
       }
-      case op::kResize:
-        self.Of(a).resize(reinterpret_cast<SizeBlock*>(b)->to, kMissingValue);
+      case op::kResize: {
+        const int64_t to = reinterpret_cast<SizeBlock*>(b)->to;
+        if (to < 0 || to > self.refuseResizeOver) return 1;
+        self.Of(a).resize(static_cast<std::size_t>(to), kMissingValue);
         return 0;
+      }
       default:
         return refhost::RefHost::Trampoline(reinterpret_cast<uint64_t>(self.host), opcode, a, b);
     }
@@ -106,6 +113,7 @@ TEST_F(Arrays, ReadLayouts) {
       {"float with 2 bytes", 2, 0, 0, "d,1,3,1", 3, {}, 6, 43},
       {"short file: values past the end are not stored", 1, 0, 0, "d,1,40,0", 40, all32, 32, 33},
       {"signed", 1, 0, 1, "d,1,1,0", 1, {0}, 1, 0},
+      {"a gap too large to add in 32 bits", 4, 2147483647, 0, "d,1,1,0", 1, {0x03020100}, 4, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -153,6 +161,7 @@ TEST_F(Arrays, BadArgumentsInBothModes) {
     std::function<void(FumTest&)> before;
     Expect byDefault;
     Expect byNew;
+    const char* method = "AREAD";
   } cases[] = {
       {"d,1,4", nullptr, {1024, -1, 2}, {10, -1, 10}},
       {"d,0,5,0", nullptr, {64, -1, 2}, {19, -1, 19}},
@@ -161,6 +170,11 @@ TEST_F(Arrays, BadArgumentsInBothModes) {
       {"d,1,4,0", [](FumTest& t) { t.host.SetNumber("SKIP", -1); }, {3, -1, 2}, {12, -1, 12}},
       {"d,1,2000000000,0", [](FumTest& t) { t.host.SetNumber("NBYTES", 4); }, {3, -1, 2}, {12, -1, 12}},
       {"d,1,4,0", [](FumTest& t) { t.host.SetNumber("SIGNED", 3); }, {3, -1, 2}, {12, -1, 12}},
+      // Indexes and lengths a host's signed 32-bit dataset sizes cannot hold.
+      {"d,2147483647,-2147483647,0", nullptr, {3, -1, 2}, {12, -1, 12}},
+      {"d,2147483647,-2147483647,0", nullptr, {3, -1, 2}, {12, -1, 12}, "AWRITE"},
+      {"d,2147483647,-2147483648,0", nullptr, {3, -1, 2}, {12, -1, 12}},
+      {"d,1,-1,0", nullptr, {3, -1, 2}, {12, -1, 12}},
   };
   for (bool newMode : {false, true}) {
     for (const Case& c : cases) {
@@ -169,7 +183,7 @@ TEST_F(Arrays, BadArgumentsInBothModes) {
         OpenFile(MakeFile("in.bin", Counting(8)), 0);
         if (c.before) c.before(*this);
         return std::string(c.args);
-      }, "AREAD");
+      }, c.method);
       ExpectOutcome(o, newMode ? c.byNew : c.byDefault);
     }
   }
@@ -217,6 +231,34 @@ TEST_F(Arrays, AllocationsNeverExceedWhatTheFileHolds) {
   EXPECT_EQ(g_requests, std::vector<std::size_t>{8});
   EXPECT_EQ(o.error, 33);  // the file ended early
   EXPECT_EQ(store.sets["d"].size(), 8u);
+}
+
+TEST_F(Arrays, ValuesTheHostRefusesReachError) {
+  struct Case {
+    const char* label;
+    int32_t refuseFrom, refuseResizeOver;
+    std::size_t stored;
+  } cases[] = {
+      {"an element write", 5, INT32_MAX, 5},
+      {"the final length", INT32_MAX, 4, 16},
+  };
+  for (bool newMode : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.label) + (newMode ? " new" : " default"));
+      store.sets.clear();
+      store.refuseFrom = c.refuseFrom;
+      store.refuseResizeOver = c.refuseResizeOver;
+      double r = 0;
+      host.Call("CLOSEALL", "", r);
+      OpenFile(MakeFile("in.bin", Counting(16)), 0);
+      NewMode(newMode);
+      const Outcome o = Array("AREAD", "d,1,16,0");
+      NewMode(false);
+      EXPECT_EQ(o.result, 16);  // the transfer ran: the count, as for a full disk
+      EXPECT_EQ(o.error, newMode ? 12 : 3);
+      EXPECT_EQ(store.sets["d"].size(), c.stored);
+    }
+  }
 }
 
 TEST_F(Arrays, ReadFailuresKeepTheCount) {
