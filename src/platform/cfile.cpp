@@ -71,9 +71,15 @@ bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
     sys::g_calls.close(fd);
     return FailOs(error, err, fileName);
   }
-  if (info.isDirectory) {
+  // Only regular files: anything else could block a later read or write,
+  // or has no length and position to speak of.
+  if (!info.isRegular) {
     sys::g_calls.close(fd);
-    return Fail(error, CFileException::accessDenied, EISDIR, fileName);
+    return FailOs(error, info.isDirectory ? EISDIR : ENXIO, fileName);
+  }
+  if (int err = sys::g_calls.setBlocking(fd)) {
+    sys::g_calls.close(fd);
+    return FailOs(error, err, fileName);
   }
   detail::SharedFile* shared = detail::ShareRegistry::Acquire(
       KeyOf(info), this, access, detail::ShareRegistry::DeniedByShareFlags(openFlags));

@@ -72,8 +72,10 @@ class CFile : public CObject {
 
   // Never throws: a failure answers false and fills *error (when given).
   // modeCreate alone truncates; with modeNoTruncate it keeps the content.
-  // A directory cannot be opened (accessDenied, EISDIR). An object that is
-  // open already refuses (genericException) rather than lose its file.
+  // Only a regular file opens, without waiting: a directory is refused with
+  // accessDenied and EISDIR, a fifo, device or socket with accessDenied and
+  // ENXIO. An object that is open already refuses (genericException)
+  // rather than lose its file.
   // Every descriptor is close-on-exec, modeNoInherit or not; text and binary
   // flags are accepted and mean nothing, all files are binary.
   virtual bool Open(const char* fileName, unsigned openFlags, CFileException* error = nullptr);

@@ -12,10 +12,12 @@ namespace kfio {
 // EMFILE, ENFILE                tooManyOpenFiles (4)
 // EACCES, EPERM, EROFS          accessDenied (5)
 // EISDIR                        accessDenied (5)      a directory is not a file to open or remove
+// ENXIO                         accessDenied (5)      only an open meets it: a fifo, device or socket,
+//                                                     none of them a file to open
 // EBADF                         invalidFile (6)       the descriptor itself is unusable
 // EMLINK                        directoryFull (8)     the directory takes no more entries
 // EINVAL, ESPIPE, EOVERFLOW     badSeek (9)           this layer only meets them with offsets
-// EIO, ENXIO                    hardIO (10)
+// EIO                           hardIO (10)
 // EBUSY, ETXTBSY                sharingViolation (11) someone else holds the file
 // ENOLCK, EDEADLK               lockViolation (12)
 // ENOSPC, EDQUOT, EFBIG         diskFull (13)         no room for the bytes, whatever the limit
@@ -37,6 +39,7 @@ int CFileException::OsErrorToCause(int osError) {
     case EPERM:
     case EROFS:
     case EISDIR:
+    case ENXIO:
       return accessDenied;
     case EBADF:
       return invalidFile;
@@ -47,7 +50,6 @@ int CFileException::OsErrorToCause(int osError) {
     case EOVERFLOW:
       return badSeek;
     case EIO:
-    case ENXIO:
       return hardIO;
     case EBUSY:
     case ETXTBSY:

@@ -17,6 +17,7 @@ struct FileInfo {
   int64_t mtimeSec = 0;
   int64_t mtimeNsec = 0;
   bool isDirectory = false;
+  bool isRegular = false;
   bool isReadOnly = false;  // nobody may write it by its permission bits
 };
 
@@ -25,7 +26,10 @@ struct FileInfo {
 // so tests can put a failing call in place of a real one (and put it back from
 // kOsCalls).
 struct SystemCalls {
+  // Never waits for a peer (a fifo's other end, a device): the descriptor
+  // comes back non-blocking, and setBlocking makes it ordinary again.
   int (*open)(const char* path, unsigned access, bool create, bool truncate, int& fd);
+  int (*setBlocking)(int fd);
   int (*close)(int fd);
   // One positioned transfer; done < count only at the end of the file (read)
   // or when the device refuses more (write).

@@ -24,11 +24,14 @@ void FillInfo(const struct stat& st, FileInfo& info) {
   info.mtimeNsec = st.st_mtim.tv_nsec;
 #endif
   info.isDirectory = S_ISDIR(st.st_mode);
+  info.isRegular = S_ISREG(st.st_mode);
   info.isReadOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
 int OsOpen(const char* path, unsigned access, bool create, bool truncate, int& fd) {
-  int flags = O_CLOEXEC;
+  // O_NOCTTY: a terminal is refused after the open, and must not become
+  // this process's controlling terminal before that.
+  int flags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
   if ((access & kRead) && (access & kWrite))
     flags |= O_RDWR;
   else if (access & kWrite)
@@ -41,6 +44,12 @@ int OsOpen(const char* path, unsigned access, bool create, bool truncate, int& f
     fd = ::open(path, flags, 0666);
   } while (fd < 0 && errno == EINTR);
   return fd < 0 ? errno : 0;
+}
+
+int OsSetBlocking(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0) return errno;
+  return ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 ? 0 : errno;
 }
 
 int OsClose(int fd) {
@@ -109,8 +118,8 @@ int OsFullPath(const char* path, std::string& out) {
 
 }  // namespace
 
-constexpr SystemCalls kOsCalls = {OsOpen,     OsClose,     OsReadAt, OsWriteAt, OsTruncate,
-                              OsStatFd,   OsStatPath,  OsUnlink, OsFullPath};
+constexpr SystemCalls kOsCalls = {OsOpen,   OsSetBlocking, OsClose,    OsReadAt, OsWriteAt,
+                                  OsTruncate, OsStatFd,   OsStatPath, OsUnlink, OsFullPath};
 SystemCalls g_calls = kOsCalls;
 
 }  // namespace kfio::sys

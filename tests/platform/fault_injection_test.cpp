@@ -113,6 +113,24 @@ TEST_F(FaultTest, InjectedFailureCarriesNoOsErrorAndClearDisarms) {
   EXPECT_TRUE(g.Open(path_.c_str(), CFile::modeRead | CFile::shareDenyNone));
 }
 
+int g_closes = 0;
+
+TEST_F(FaultTest, OpenThatCannotLeaveNonBlockingModeFailsAndClosesIt) {
+  sys::g_calls.setBlocking = [](int) { return EBADF; };
+  sys::g_calls.close = [](int fd) {
+    ++g_closes;
+    return sys::kOsCalls.close(fd);
+  };
+  CFile f;
+  CFileException e;
+  EXPECT_FALSE(f.Open(path_.c_str(), CFile::modeRead | CFile::shareExclusive, &e));
+  EXPECT_EQ(e.m_cause, CFileException::invalidFile);
+  EXPECT_EQ(e.m_lOsError, EBADF);
+  EXPECT_EQ(g_closes, 1);
+  sys::g_calls = sys::kOsCalls;
+  EXPECT_TRUE(f.Open(path_.c_str(), CFile::modeRead | CFile::shareExclusive));  // nothing held
+}
+
 TEST_F(FaultTest, OsFailuresMapThroughTheCallTable) {
   CFile f;
   ASSERT_TRUE(f.Open(path_.c_str(), CFile::modeReadWrite | CFile::shareDenyWrite));

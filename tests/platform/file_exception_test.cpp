@@ -21,7 +21,7 @@ TEST(OsErrorToCause, MapsEveryKnownErrno) {
       {EISDIR, CFileException::accessDenied}, {EBADF, CFileException::invalidFile},
       {EMLINK, CFileException::directoryFull}, {EINVAL, CFileException::badSeek},
       {ESPIPE, CFileException::badSeek}, {EOVERFLOW, CFileException::badSeek},
-      {EIO, CFileException::hardIO}, {ENXIO, CFileException::hardIO},
+      {EIO, CFileException::hardIO}, {ENXIO, CFileException::accessDenied},
       {EBUSY, CFileException::sharingViolation}, {ETXTBSY, CFileException::sharingViolation},
       {ENOLCK, CFileException::lockViolation}, {EDEADLK, CFileException::lockViolation},
       {ENOSPC, CFileException::diskFull}, {EDQUOT, CFileException::diskFull},
