@@ -1,7 +1,6 @@
 // RefHost dataset services: lookups (12288, 12289, 12302), temporaries
 // (12303, 13339, 13340) and everything done through a dataset handle.
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -83,7 +82,7 @@ uint64_t RefHost::FindColumnInto(uint32_t opcode, const char* pageName, kfio::Da
 // 13339 comes without a block: an unnamed temporary of size 0.
 uint64_t RefHost::NewTemporary(const kfio::TempDatasetBlock* block, const char* name) {
   const uint32_t size = block != nullptr ? block->size : 0;
-  if (size > static_cast<uint32_t>(INT32_MAX)) return 0;
+  if (size > static_cast<uint32_t>(HostDataset::kMaxSize)) return 0;
   return HandleOf(workspace_.NewTemporary(name != nullptr ? name : "", static_cast<int32_t>(size)));
 }
 
@@ -133,7 +132,7 @@ uint64_t RefHost::ServeDataset(uint32_t opcode, uint64_t handle, uint64_t b) {
     }
     case kfio::op::kResize: {
       const auto* block = BlockOf<kfio::SizeBlock>(b);
-      if (block == nullptr || block->to < 0 || block->to > INT32_MAX) return 1;
+      if (block == nullptr || block->to < 0 || block->to > HostDataset::kMaxSize) return 1;
       return data->Resize(static_cast<int32_t>(block->to)) ? 0 : 1;
     }
     case kfio::op::kSetParameter: {

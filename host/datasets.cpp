@@ -65,7 +65,7 @@ bool HostDataset::HoldsText(int32_t index) const {
 }
 
 bool HostDataset::SetText(int32_t index, std::string_view text) {
-  if (index < 0 || !live_) return false;
+  if (index < 0 || index >= kMaxSize || !live_) return false;
   isText_ = true;
   texts_[index] = std::string(text);
   if (index >= textEnd_) textEnd_ = int64_t{index} + 1;
@@ -82,7 +82,7 @@ bool HostDataset::SetPair(int32_t index, double first, double second) {
 }
 
 bool HostDataset::Resize(int32_t size) {
-  if (size < 0 || !live_) return false;
+  if (size < 0 || size > kMaxSize || !live_) return false;
   values_.ClearFrom(size);
   companion_.ClearFrom(size);
   // Sizing runs after every cell a wrapper writes, so the texts are only

@@ -47,11 +47,15 @@ class BlockStore {
   void Grow(std::size_t block, std::size_t offset);
 
   std::vector<std::vector<double>> blocks_;
-  int64_t end_ = 0;  // index 2^31 - 1 may be written
+  int64_t end_ = 0;
 };
 
 class HostDataset {
  public:
+  // The longest a dataset may be (2^27 elements, 1 GiB of doubles): no size,
+  // element index or temporary reaches it; a request beyond fails.
+  static constexpr int32_t kMaxSize = int32_t{1} << 27;
+
   explicit HostDataset(std::string name, bool temporary = false)
       : name_(std::move(name)), temporary_(temporary) {}
   HostDataset(const HostDataset&) = delete;
@@ -86,7 +90,7 @@ class HostDataset {
   // ---- Changes; each answers false where the module's call fails ----
   // Writes may lie past the end: storage grows, the size does not.
   bool SetValue(int32_t index, double value) {
-    if (index < 0 || !live_) return false;
+    if (static_cast<uint32_t>(index) >= uint32_t{kMaxSize} || !live_) return false;  // negative too
     values_.Set(index, value);
     if (isText_) texts_.erase(index);
     return true;
@@ -94,7 +98,8 @@ class HostDataset {
   // Writing a text makes the dataset a text dataset.
   bool SetText(int32_t index, std::string_view text);
   bool SetPair(int32_t index, double first, double second);
-  // Sets the size; elements at the new size and beyond are forgotten.
+  // Sets the size (at most kMaxSize); elements at the new size and beyond
+  // are forgotten.
   bool Resize(int32_t size);
   void MakeText() { isText_ = true; }
   void SetParameter(double value) { parameter_ = value; }

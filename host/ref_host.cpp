@@ -145,20 +145,42 @@ uint64_t RefHost::SetElement(uint64_t handle, uint64_t b) {
   return data->SetValue(block->index, block->value) ? 0 : 1;
 }
 
-uint64_t RefHost::Trampoline(uint64_t context, uint32_t opcode, uint64_t a, uint64_t b) {
+// What a service answers when it cannot be done: "no handle" or "no
+// columns" where the answer is one, "refused" for the text check, else 1.
+uint64_t RefHost::FailureAnswer(uint32_t opcode) {
+  namespace op = kfio::op;
+  switch (opcode) {
+    case op::kFindDataset: case op::kFindColumnByNumber: case op::kFindColumnByName:
+    case op::kNewTempDataset: case op::kNewUnnamedTemp: case op::kFindPage: case op::kColumnCount:
+      return 0;
+    case op::kCheckText:
+      return ~uint64_t{0};
+    default:
+      return 1;
+  }
+}
+
+uint64_t RefHost::Trampoline(uint64_t context, uint32_t opcode, uint64_t a, uint64_t b) noexcept {
   if (context == 0) return 1;
   auto* host = reinterpret_cast<RefHost*>(context);
-  // ARead's and AWrite's one call per value, answered before the big
-  // switch (and its register saves) is entered.
-  if (opcode == kfio::op::kSetElement) {
-    ++host->elementCalls;
-    return SetElement(a, b);
+  // Nothing may unwind into the module, which is not built to be unwound
+  // through: a service that throws (out of memory above all) fails.
+  try {
+    if (host->serviceProbe) host->serviceProbe(opcode);
+    // ARead's and AWrite's one call per value, answered before the big
+    // switch (and its register saves) is entered.
+    if (opcode == kfio::op::kSetElement) {
+      ++host->elementCalls;
+      return SetElement(a, b);
+    }
+    if (opcode == kfio::op::kGetElement) {
+      ++host->elementCalls;
+      return GetElement(a, b);
+    }
+    return host->Serve(opcode, a, b);
+  } catch (...) {
+    return FailureAnswer(opcode);
   }
-  if (opcode == kfio::op::kGetElement) {
-    ++host->elementCalls;
-    return GetElement(a, b);
-  }
-  return host->Serve(opcode, a, b);
 }
 
 uint64_t RefHost::Serve(uint32_t opcode, uint64_t a, uint64_t b) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -91,12 +92,19 @@ class RefHost {
   // Text that 4110 refuses (answers -1); empty = refuse nothing.
   std::optional<std::string> refuseText;
 
+  // For tests: when set, runs first in every service call, inside the guard
+  // that turns an exception into the failure answer, so a test can throw
+  // from it in place of a service that fails inside.
+  std::function<void(uint32_t opcode)> serviceProbe;
+
   // The callback handed to XODLL; the context is the RefHost's address.
-  static uint64_t Trampoline(uint64_t context, uint32_t opcode, uint64_t a, uint64_t b);
+  // Never throws: a service that throws answers its failure answer.
+  static uint64_t Trampoline(uint64_t context, uint32_t opcode, uint64_t a, uint64_t b) noexcept;
 
  private:
   // One case per opcode; each family's services live in their own file.
   uint64_t Serve(uint32_t opcode, uint64_t a, uint64_t b);
+  static uint64_t FailureAnswer(uint32_t opcode);
   uint32_t Access(const char* objectName, const std::string& member, void* value, uint16_t command,
                   bool flagged);
 

@@ -97,7 +97,7 @@ bool HostPage::SetColumnTitle(int column, std::string_view title) {
 }
 
 bool HostPage::SetRowCount(int32_t rows) {
-  if (rows < 0) return false;
+  if (rows < 0 || rows > HostDataset::kMaxSize) return false;
   for (Slot& slot : columns_) slot.data->Resize(rows);
   return true;
 }

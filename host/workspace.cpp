@@ -67,7 +67,7 @@ std::vector<const HostDataset*> Workspace::Datasets() const {
 }
 
 HostDataset* Workspace::NewTemporary(std::string_view name, int32_t size) {
-  if (size < 0) return nullptr;
+  if (size < 0 || size > HostDataset::kMaxSize) return nullptr;
   HostDataset& data = datasets_.emplace_back(std::string(name), true);
   data.Resize(size);
   ++liveTemporaries_;

@@ -1,5 +1,6 @@
 // Tests of the dataset services as a module calls them: lookups and the
 // blocks they fill, temporaries, elements, pairs, texts, sizing.
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -118,6 +119,39 @@ TEST_F(DatasetServices, ElementsEveryServiceAndFailure) {
   const double parameter = 2.5;
   EXPECT_EQ(Call(op::kSetParameter, h, Addr(&parameter)), 0u);
   EXPECT_EQ(host.Dataset("e")->Parameter(), 2.5);
+}
+
+TEST_F(DatasetServices, NothingGrowsPastTheMaximumLength) {
+  constexpr int32_t kMax = 134'217'728;  // the maximum docs/host.md gives
+  const uint64_t h = Find("big");
+  EXPECT_EQ(Resize(h, 0, kMax), 0u);
+  EXPECT_EQ(Set(h, kMax - 1, 2.0), 0u);
+  EXPECT_EQ(Get(h, kMax - 1), 2.0);
+  Set(h, 3, 1.5);
+  Resize(h, 0, 7);
+  HostPage* page = host.NewPage("P", 1);
+  page->SetRowCount(2);
+  kfio::PairBlock pair{kMax, 0, 1.0, 2.0};
+  kfio::TextBlock text{kMax, 0, "1"};
+  kfio::TempDatasetBlock temp{static_cast<uint32_t>(kMax) + 1, 0, "t"};
+  struct Case { const char* what; uint64_t answer; uint64_t expected; };
+  const Case cases[] = {
+      {"resize", Resize(h, 0, int64_t{kMax} + 1), 1},
+      {"resize to 2^31 - 1", Resize(h, 0, INT32_MAX), 1},
+      {"element", Set(h, kMax, 1.0), 1},
+      {"element at 2^31 - 1", Set(h, INT32_MAX, 1.0, op::kSetByte), 1},
+      {"pair", Call(op::kSetPair, h, Addr(&pair)), 1},
+      {"text", Call(op::kSetText, h, Addr(&text)), 1},
+      {"row count", Call(op::kSetRowCount, Addr(page), static_cast<uint64_t>(kMax) + 1), 1},
+      {"temporary", Call(op::kNewTempDataset, &temp, temp.name), 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.answer, c.expected) << c.what;
+  const HostDataset* d = host.Dataset("big");
+  EXPECT_EQ(d->Size(), 7);
+  EXPECT_EQ(d->Value(3), 1.5);
+  EXPECT_FALSE(d->IsText());
+  EXPECT_EQ(page->Column(1)->Size(), 2);
+  EXPECT_EQ(host.LiveTemporaries(), 0u);
 }
 
 TEST_F(DatasetServices, PairsAndValueAt) {

@@ -18,7 +18,7 @@ TEST(HostDatasetTest, WritesPastTheEndGrowButOnlyResizeSetsTheSize) {
   const int32_t far = 3 * BlockStore::kBlockSize + 5;  // skips whole blocks
   for (int32_t i : {0, 17, BlockStore::kBlockSize, far}) EXPECT_TRUE(d.SetValue(i, i + 0.5));
   EXPECT_FALSE(d.SetValue(-1, 1.0));
-  EXPECT_TRUE(d.SetText(INT32_MAX, "last"));  // the highest index there is
+  EXPECT_TRUE(d.SetText(HostDataset::kMaxSize - 1, "last"));  // the highest index there is
   EXPECT_EQ(d.Size(), 0);
   EXPECT_EQ(d.Value(0), kMissing);  // outside [0, size)
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,38 @@ TEST_F(Services, RecordsEveryCallAndUnknownOpcodes) {
   EXPECT_EQ(host.unknownOpcodes, std::vector<uint32_t>{5});
   host.ClearCalls();
   EXPECT_TRUE(host.calls.empty() && host.unknownOpcodes.empty());
+}
+
+// A service that throws (out of memory, anything) must not unwind through
+// the module: it answers failure, 0 where the answer is a handle or count.
+TEST_F(Services, AServiceThatThrowsAnswersFailure) {
+  HostDataset* d = host.NewDataset("d");
+  d->Resize(1);
+  kfio::ElementBlock element{0, 0, 5.0};
+  kfio::DatasetBlock lookup{};
+  host.serviceProbe = [](uint32_t opcode) {
+    if (opcode == kfio::op::kFindDataset) throw 42;
+    throw std::bad_alloc();
+  };
+  struct Case { uint32_t opcode; uint64_t a, b, answer; };
+  const Case cases[] = {
+      {kfio::op::kSetElement, Addr(d), Addr(&element), 1},
+      {kfio::op::kGetElement, Addr(d), Addr(&element), 1},
+      {kfio::op::kSetText, Addr(d), Addr(&element), 1},
+      {kfio::op::kPrintLine, Addr("x"), 0, 1},
+      {kfio::op::kFindDataset, Addr("d"), Addr(&lookup), 0},
+      {kfio::op::kFindPage, 0, Addr("P"), 0},
+      {kfio::op::kColumnCount, 1, 0, 0},
+      {kfio::op::kCheckText, Addr(","), 0, ~uint64_t{0}},
+  };
+  for (const Case& c : cases) {
+    uint64_t answer = 99;
+    EXPECT_NO_THROW(answer = Call(c.opcode, c.a, c.b)) << c.opcode;
+    EXPECT_EQ(answer, c.answer) << c.opcode;
+  }
+  host.serviceProbe = nullptr;
+  EXPECT_EQ(d->Value(0), kfio::kMissingValue);
+  EXPECT_TRUE(host.output.empty());
 }
 
 }  // namespace
