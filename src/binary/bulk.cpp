@@ -8,7 +8,7 @@
 #include "bridge/data.h"
 #include "fum/errors.h"
 #include "fum/file_entry.h"
-#include "fum/fum.h"
+#include "fum/settings.h"
 #include "platform/file_exception.h"
 
 namespace kfio {
@@ -148,7 +148,7 @@ XoBinIO::~XoBinIO() { SharedBinTypes().Release(); }
 XoDiscrete* XoBinIO::BinTypes() { return SharedBinTypes().Get(); }
 
 uint32_t XoBinIO::TrailingBytes() const {
-  const int32_t skip = TheFum().Skip();
+  const int32_t skip = TheState().Skip();
   return skip > 0 ? static_cast<uint32_t>(skip) : 0;
 }
 
@@ -158,12 +158,12 @@ int XoBinIO::ParseArguments(char* arguments, XoDLL& module) {
 }
 
 uint64_t XoBinIO::ItemSizeSetting() {
-  const FUM& fum = TheFum();
+  const FumState& fum = TheState();
   return static_cast<uint64_t>(fum.NBytes()) + static_cast<uint64_t>(fum.Skip());
 }
 
 int XoBinIO::CheckImageSize(uint32_t count) {
-  const FUM& fum = TheFum();
+  const FumState& fum = TheState();
   if (fum.Skip() < 0 || fum.NBytes() < 1) return Fail(3, 12);
   if (ItemSizeSetting() * count > UINT32_MAX) return Fail(3, 12);
   return 0;
@@ -210,7 +210,7 @@ int XoAIO::HostRefused() { return Fail(3, 12); }
 
 int XoAIO::SelectRoutine(bool reading, int& kind, int& width) const {
   kind = BinTypes()->Int();
-  width = TheFum().NBytes();
+  width = TheState().NBytes();
   if (LoadedConverter().Select(kind, width, reading) != nullptr) return 0;
   SetError(FUM_TypeConverter::kNoRoutine);
   return FUM_TypeConverter::kNoRoutine;

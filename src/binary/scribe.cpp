@@ -4,7 +4,7 @@
 #include "bridge/host_services.h"
 #include "fum/errors.h"
 #include "fum/file_entry.h"
-#include "fum/fum.h"
+#include "fum/settings.h"
 #include "platform/file_exception.h"
 
 namespace kfio {
@@ -29,7 +29,7 @@ XoScribe::~XoScribe() { SharedWidths().Release(); }
 XoDiscrete* XoScribe::Widths() { return SharedWidths().Get(); }
 
 FUM_TypeConverter& XoScribe::LoadedConverter() {
-  const FUM& fum = TheFum();
+  const FumState& fum = TheState();
   FUM_TypeConverter& c = TheConverter();
   c.SetSigned(fum.Signed() != 0);
   c.SetByteOrder(fum.ByteOrder());
@@ -39,12 +39,12 @@ FUM_TypeConverter& XoScribe::LoadedConverter() {
 }
 
 int XoScribe::CheckSigned() {
-  XoBounded* s = TheFum().signedValues.get();
+  XoBounded* s = TheState().signedValues.get();
   return s != nullptr ? s->CheckValue(s->Int()) : OutOfMemoryFailure();
 }
 
 int XoScribe::CheckByteOrder() {
-  XoBounded* b = TheFum().byteOrder.get();
+  XoBounded* b = TheState().byteOrder.get();
   return b != nullptr ? b->CheckValue(b->Int()) : OutOfMemoryFailure();
 }
 
@@ -74,7 +74,7 @@ int XoScribe::CheckWidth(const XoProperty* widthArg, int32_t& width) {
   XoDiscrete* widths = Widths();
   if (widths == nullptr) return OutOfMemoryFailure();
   const bool fromArgument = Given(widthArg);
-  width = fromArgument ? IntOf(widthArg) : TheFum().NBytes();
+  width = fromArgument ? IntOf(widthArg) : TheState().NBytes();
   const int s = widths->CheckAndKeep(width);
   if (s == 0) return 0;
   const int code = fromArgument ? s + 256 : s;

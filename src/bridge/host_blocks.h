@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "kutl/missing_value.h"
+
 namespace kfio {
 
 // The host's callback: (host context, opcode, a, b) -> answer.
@@ -209,8 +211,5 @@ static_assert(offsetof(ColumnBlock, column) == 8 && offsetof(ColumnBlock, value)
 static_assert(offsetof(AddColumnBlock, name) == 8 && offsetof(AddColumnBlock, columnType) == 24,
               "add-column block is value, padding, name, argument, type");
 static_assert(offsetof(TempDatasetBlock, name) == 8, "temporary-dataset name follows two 32-bit cells");
-
-// The missing value of every read that cannot deliver.
-inline constexpr double kMissingValue = -1.23456789e-300;
 
 }  // namespace kfio

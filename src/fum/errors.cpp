@@ -1,15 +1,15 @@
 // Error-mode helpers over the FUM object's Error, SysErr and NEWACTIONS.
 #include "fum/errors.h"
 
-#include "fum/fum.h"
+#include "fum/settings.h"
 #include "platform/file_exception.h"
 
 namespace kfio {
 
-bool NewErrorMode() { return TheFum().newActions.Int() != 0; }
-void SetError(int code) { TheFum().error.Store(code); }
-void SetSysErr(int code) { TheFum().sysErr.Store(code); }
-int ErrorCode() { return TheFum().error.Int(); }
+bool NewErrorMode() { return TheState().newActions.Int() != 0; }
+void SetError(int code) { TheState().error.Store(code); }
+void SetSysErr(int code) { TheState().sysErr.Store(code); }
+int ErrorCode() { return TheState().error.Int(); }
 
 int CauseTableValue(int cause) {
   switch (cause) {

@@ -4,7 +4,7 @@
 #include "bridge/truncate.h"
 #include "fum/errors.h"
 #include "fum/file_entry.h"
-#include "fum/fum.h"
+#include "fum/settings.h"
 #include "platform/file_exception.h"
 
 namespace kfio {
@@ -16,7 +16,7 @@ XoFUMIO::XoFUMIO(const char* syntax) {
 }
 
 int XoFUMIO::ParseArguments(char* arguments, XoDLL& module) {
-  FUM& fum = TheFum();
+  FumState& fum = TheState();
   if (!fum.nestedCall) {
     const int s = XoMethod::ParseArguments(arguments, module);
     if (s != 0) return s;
@@ -39,7 +39,7 @@ int XoFUMIO::Run(double* result, XoDLL& /*module*/) {
 }
 
 int XoFUMIO::ResolveFileArgument(double n, bool given) {
-  XoHFILE& hFile = TheFum().hFile;
+  XoHFILE& hFile = TheState().hFile;
   if (given) {
     const int s = hFile.SetFromNumber(n);
     if (s == 0) return 0;
@@ -50,7 +50,7 @@ int XoFUMIO::ResolveFileArgument(double n, bool given) {
   return FailWithStatus(1024, 1024, s, s);
 }
 
-MyCFile* XoFUMIO::CurrentEntry() { return TheFum().hFile.currentEntry; }
+MyCFile* XoFUMIO::CurrentEntry() { return TheState().hFile.currentEntry; }
 
 int32_t XoFUMIO::IntOf(const XoProperty* arg) {
   return arg != nullptr ? TruncateToInt32(arg->Value()) : 0;

@@ -2,15 +2,12 @@
 #include "fum/help.h"
 
 #include <cstdio>
-#include <cstring>
-#include <vector>
 #include <string>
 
 #include "bridge/host_services.h"
 #include "fum/errors.h"
 #include "fum/file_entry.h"
-#include "fum/fum.h"
-#include "kutl/kutl.h"
+#include "fum/settings.h"
 
 namespace kfio {
 
@@ -39,12 +36,6 @@ bool StartsWith(const XoString* arg, char letter) {
   if (arg == nullptr || !arg->IsGiven() || arg->GetText() == nullptr) return false;
   const char c = arg->GetText()[0];
   return c == letter || c == letter - 'a' + 'A';
-}
-
-// The part of a path after its last directory separator.
-const char* FileNamePart(const std::string& path) {
-  const std::size_t cut = path.find_last_of("\\/");
-  return path.c_str() + (cut == std::string::npos ? 0 : cut + 1);
 }
 
 // A name that names nothing: an error in the new error mode only.
@@ -78,7 +69,7 @@ bool ListOrRefuse(const XoString* arg, const char* heading, const MemberTable& a
 int XoSyntax::Run(double* result, XoDLL& module) {
   XoHelpIO::Run(result, module);
   *result = -1.0;
-  const FUM& fum = TheFum();
+  const FumState& fum = TheState();
   int status = 0;
   if (ListOrRefuse(name_, "Methods available in FUM: ", fum.Methods(), result, status)) return status;
   XoScript* method = Lookup(fum.Methods(), name_->GetText());
@@ -94,7 +85,7 @@ int XoSyntax::Run(double* result, XoDLL& module) {
 int XoAltSpell::Run(double* result, XoDLL& module) {
   XoHelpIO::Run(result, module);
   *result = -1.0;
-  const FUM& fum = TheFum();
+  const FumState& fum = TheState();
   int status = 0;
   if (ListOrRefuse(name_, "Properties available in FUM: ", fum.Properties(), result, status))
     return status;
@@ -111,7 +102,7 @@ int XoAltSpell::Run(double* result, XoDLL& module) {
 
 int XoListAll::Run(double* result, XoDLL& module) {
   XoHelpIO::Run(result, module);
-  const FileRefList& files = TheFum().files;
+  const FileRefList& files = TheState().files;
   if (files.IsEmpty()) {
     PrintLine("No open files.");
     *result = 0.0;
@@ -131,30 +122,12 @@ int XoListAll::Run(double* result, XoDLL& module) {
       std::snprintf(number, sizeof number, "%6d  ", entry->HandleNumber());
     std::string line = number;
     if (showMode && entry->openMode <= 2) line += kModes[entry->openMode];
-    const std::string path = entry->GetFilePath();
-    line += showPath ? path.c_str() : FileNamePart(path);
+    line += showPath ? entry->GetFilePath() : entry->GetFileName();
     PrintLine(line);
     ++listed;
   });
   *result = listed;
   return 0;
-}
-
-int XoListSep::Run(double* result, XoDLL& module) {
-  XoFUMIO::Run(result, module);
-  XoBounded* listSep = TheFum().listSep.get();
-  if (listSep == nullptr) return OutOfMemoryFailure();
-  if (!Given(char_)) {
-    listSep->Store(',');
-    return 0;
-  }
-  const char* argument = char_->GetText();
-  std::vector<char> text(std::strlen(argument != nullptr ? argument : "") + 1);
-  const char* separator = kutl::ArgumentText(argument, text.data(), text.size());
-  if (separator == nullptr) return Fail(65, 10);
-  if (HostKnown() && HostCall(op::kCheckText, reinterpret_cast<uint64_t>(separator), 0) == ~0ull)
-    return Fail(6, 20);
-  return listSep->SetChecked(static_cast<signed char>(separator[0]));
 }
 
 }  // namespace kfio

@@ -1,5 +1,4 @@
-// Syntax, AltSpell, ListAll and the ListSep method: help lines, the table of
-// open files, and the list separator set from a character.
+// Syntax, AltSpell and ListAll: help lines and the table of open files.
 #pragma once
 
 #include "fum/fumio.h"
@@ -36,18 +35,6 @@ class XoListAll : public XoHelpIO {
  private:
   XoString* mode_;
   XoString* path_;
-};
-
-class XoListSep : public XoFUMIO {
-  KFIO_DECLARE_DYNAMIC(XoListSep, XoFUMIO)
- public:
-  XoListSep()
-      : XoFUMIO("([\"char\"])\r\nNote: Lack of an argument will reset list seperator to \",\"."),
-        char_(AddArgument<XoString>()) {}
-  int Run(double* result, XoDLL& module) override;
-
- private:
-  XoString* char_;
 };
 
 }  // namespace kfio

@@ -3,13 +3,13 @@
 
 #include "bridge/truncate.h"
 #include "fum/errors.h"
-#include "fum/fum.h"
+#include "fum/settings.h"
 
 namespace kfio {
 
 int XoHFILE::CheckValue(int32_t n) {
   if (static_cast<uint32_t>(n) > 99999u) return Fail(3, 13);
-  currentEntry = TheFum().files.FindByHandle(n);
+  currentEntry = TheState().files.FindByHandle(n);
   if (currentEntry == nullptr) return FailSysErr(1156, 9, 14, 0);
   return 0;
 }

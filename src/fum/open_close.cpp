@@ -3,7 +3,7 @@
 
 #include "fum/errors.h"
 #include "fum/file_entry.h"
-#include "fum/fum.h"
+#include "fum/settings.h"
 #include "platform/file_exception.h"
 
 namespace kfio {
@@ -39,7 +39,7 @@ unsigned XoOpen::FlagsOfMode(int mode) {
 int XoOpen::Run(double* result, XoDLL& module) {
   XoGeneralIO::Run(result, module);
   *result = -1.0;
-  FUM& fum = TheFum();
+  FumState& fum = TheState();
   if (!openMode) return OutOfMemoryFailure();
 
   const int32_t requested = Given(modeArg_) ? IntOf(modeArg_) : openMode->Int();
@@ -80,7 +80,7 @@ XoClose::XoClose() : XoGeneralIO("([hFile])") { AddArgument<XoInt>(); }
 
 int XoClose::Run(double* result, XoDLL& module) {
   XoGeneralIO::Run(result, module);
-  FUM& fum = TheFum();
+  FumState& fum = TheState();
   MyCFile* entry = CurrentEntry();
   try {
     entry->Close();
@@ -98,7 +98,7 @@ int XoClose::Run(double* result, XoDLL& module) {
 
 int XoCloseAll::Run(double* result, XoDLL& module) {
   XoGeneralIO::Run(result, module);
-  FUM& fum = TheFum();
+  FumState& fum = TheState();
   const int s = fum.files.CloseAllEntries(NewErrorMode());
   if (s != 0) {
     *result = -1.0;

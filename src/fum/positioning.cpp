@@ -5,7 +5,7 @@
 
 #include "fum/errors.h"
 #include "fum/file_entry.h"
-#include "fum/fum.h"
+#include "fum/settings.h"
 #include "platform/file_exception.h"
 
 namespace kfio {
@@ -82,7 +82,7 @@ XoJumpChunk::XoJumpChunk()
 int XoJumpChunk::Run(double* result, XoDLL& module) {
   XoTracking::Run(result, module);
   if (!Given(offset_)) return FailWithStatus(10, 10, 10, 10);
-  XoDiscrete* widths = TheFum().nBytes.get();
+  XoDiscrete* widths = TheState().nBytes.get();
   if (widths == nullptr) return OutOfMemoryFailure();
   int32_t chunk = 0;
   if (Given(nBytes_)) {
@@ -106,7 +106,7 @@ XoSwitchMode::XoSwitchMode() : XoTracking("(mode[,hFile])"), mode_(AddArgument<X
 int XoSwitchMode::Run(double* result, XoDLL& module) {
   XoTracking::Run(result, module);
   if (!Given(mode_)) return Fail(65, 10);
-  FUM& fum = TheFum();
+  FumState& fum = TheState();
   MyCFile* entry = CurrentEntry();
   int32_t saved = 0;
   if (const int s = ReadPosition(saved)) {

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "bridge/host_blocks.h"
 #include "kutl/blanks.h"
 #include "kutl/kutl.h"
+#include "kutl/missing_value.h"
 
 namespace kfio::kutl {
 

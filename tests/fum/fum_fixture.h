@@ -11,7 +11,7 @@
 #include <string>
 
 #include "bridge/entry.h"
-#include "fum/fum.h"
+#include "module/fum.h"
 #include "host/ref_host.h"
 #include "platform/fault_injection.h"
 

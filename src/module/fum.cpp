@@ -1,5 +1,5 @@
 // The FUM object: construction, tables, reset, and the one instance.
-#include "fum/fum.h"
+#include "module/fum.h"
 
 #include <initializer_list>
 
@@ -8,32 +8,18 @@
 namespace kfio {
 
 namespace {
-constexpr int32_t kWidths[] = {1, 2, 3, 4, 8, 10};
-
-// Set first thing in the constructor, so members that consult the object
-// while it is being built (the reset sequence does) reach it.
-FUM* g_instance = nullptr;
-
 void AddRows(MemberTable& table, XoScript* member, std::initializer_list<const char*> names) {
   if (member == nullptr) return;  // its allocation failed: the name stays unknown
   for (const char* name : names) table.push_back({member, name});
 }
 }  // namespace
 
-FUM::FUM()
-    : nBytes(GuardedNew<XoDiscrete>(kWidths, 6u)),
-      byteOrder(GuardedNew<XoBounded>(0, 2, 0)),
-      signedValues(GuardedNew<XoBounded>(0, 1, 0)),
-      nLineMode(GuardedNew<XoBounded>(0, 2, 0)),
-      listSep(GuardedNew<XoBounded>(0, 255, ',')) {
-  g_instance = this;
+FUM::FUM() {
   BuildTables();
   SetOwnTables(&properties_, &methods_);
   Reset();
   if (TakeConstructionOutOfMemory()) OutOfMemoryFailure();
 }
-
-FUM::~FUM() { files.CloseAllEntries(false); }
 
 void FUM::BuildTables() {
   AddRows(properties_, &newActions, {"NEWACTIONS", "NEWACTION", "NEW"});
@@ -93,10 +79,8 @@ void FUM::Reset() {
 }
 
 FUM& TheFum() {
-  if (g_instance == nullptr) {
-    static FUM fum;
-  }
-  return *g_instance;
+  static FUM fum;
+  return fum;
 }
 
 XoDLL& TheModule() { return TheFum(); }

@@ -1,0 +1,62 @@
+// FUM: the file utilities object. Owns every member, the settings that file
+// methods obey, the open-file table and the current file (through FumState),
+// and publishes the property and method tables with every alternate spelling.
+#pragma once
+
+#include <memory>
+
+#include "binary/bulk.h"
+#include "binary/scribe.h"
+#include "bridge/module_object.h"
+#include "fum/help.h"
+#include "fum/open_close.h"
+#include "fum/positioning.h"
+#include "fum/queries.h"
+#include "fum/settings.h"
+
+namespace kfio {
+
+class FUM : public XoDLL, public FumState {
+  KFIO_DECLARE_DYNAMIC(FUM, XoDLL)
+ public:
+  FUM();
+
+  void Reset() override;
+
+  XoReset reset;
+  XoListSep listSepMethod;
+  XoOpen open;
+  XoClose close;
+  XoCloseAll closeAll;
+  XoExists exists;
+  XoRemove remove;
+  XoSize size;
+  XoGetPos getPos;
+  XoSetPos setPos;
+  XoRewind rewind;
+  XoToEnd toEnd;
+  XoJump jump;
+  XoJumpChunk jumpChunk;
+  XoSwitchMode switchMode;
+  XoRead read;
+  XoWrite write;
+  XoFRead fRead;
+  XoFWrite fWrite;
+  XoDRead dRead;
+  XoDWrite dWrite;
+  XoLDRead ldRead;
+  XoLDWrite ldWrite;
+  XoARead aRead;
+  XoAWrite aWrite;
+  XoSyntax syntax;
+  XoAltSpell altSpell;
+  XoListAll listAll;
+
+ private:
+  void BuildTables();
+};
+
+// The one FUM instance, from anywhere in the module.
+FUM& TheFum();
+
+}  // namespace kfio
