@@ -4,6 +4,9 @@
 #   # exit: N           the exit status expected (default 0)
 #   # command: ARGS     run `fumsh ARGS` instead of `fumsh NAME.fum`
 #   # stdin             feed the script on standard input
+#   # file-size-limit: N  no file may grow past N blocks of 512 bytes (a write
+#                       past that fails with EFBIG, as on a full disk)
+#   # absent: FILE      FILE must not exist in the scratch directory afterwards
 # Every file in DATA is copied next to the script first. With EXPECTED
 # empty only the exit status is checked.
 foreach(var FUMSH SCRIPT EXPECTED DATA SCRATCH)
@@ -21,7 +24,9 @@ get_filename_component(name ${SCRIPT} NAME)
 set(expected_exit 0)
 set(args ${name})
 set(input)
-file(STRINGS ${SCRIPT} directives REGEX "^# (exit:|command:|stdin)")
+set(limit)
+set(absent)
+file(STRINGS ${SCRIPT} directives REGEX "^# (exit:|command:|stdin|file-size-limit:|absent:)")
 foreach(line IN LISTS directives)
   if(line MATCHES "^# exit: *([0-9]+)")
     set(expected_exit ${CMAKE_MATCH_1})
@@ -30,15 +35,30 @@ foreach(line IN LISTS directives)
   elseif(line MATCHES "^# stdin *$")
     set(args)
     set(input INPUT_FILE ${SCRATCH}/${name})
+  elseif(line MATCHES "^# file-size-limit: *([0-9]+)")
+    set(limit ${CMAKE_MATCH_1})
+  elseif(line MATCHES "^# absent: *(.+)$")
+    list(APPEND absent ${CMAKE_MATCH_1})
   endif()
 endforeach()
 
+set(command ${FUMSH} ${args})
+if(limit)
+  # With SIGXFSZ ignored a write past the limit fails instead of killing.
+  set(command sh -c "trap '' XFSZ && ulimit -f ${limit} && exec \"$0\" \"$@\"" ${command})
+endif()
+
 # One variable for both streams keeps their lines in the order written.
-execute_process(COMMAND ${FUMSH} ${args} ${input}
+execute_process(COMMAND ${command} ${input}
   WORKING_DIRECTORY ${SCRATCH}
   OUTPUT_VARIABLE actual
   ERROR_VARIABLE actual
   RESULT_VARIABLE status)
+foreach(file IN LISTS absent)
+  if(EXISTS ${SCRATCH}/${file})
+    message(FATAL_ERROR "${name}: ${file} was left behind")
+  endif()
+endforeach()
 
 if(EXPECTED STREQUAL "")
   if(NOT status STREQUAL expected_exit)

@@ -1,6 +1,7 @@
 // The worksheet and dataset statements: wks new, wks show, wks export,
 // dataset show.
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -53,6 +54,15 @@ std::string Cell(const refhost::HostPage& page, int column, int32_t row) {
   return d != nullptr && row < d->Size() ? d->Text(row) : std::string();
 }
 
+void WriteCsv(const refhost::HostPage& page, std::ostream& out) {
+  for (int c = 1; c <= page.ColumnCount(); ++c) out << (c > 1 ? "," : "") << CsvField(page.ColumnName(c));
+  out << "\r\n";
+  for (int32_t r = 0; r < page.RowCount(); ++r) {
+    for (int c = 1; c <= page.ColumnCount(); ++c) out << (c > 1 ? "," : "") << CsvField(Cell(page, c, r));
+    out << "\r\n";
+  }
+}
+
 }  // namespace
 
 const refhost::HostPage& Session::PageNamed(const std::string& name) const {
@@ -102,19 +112,24 @@ void Session::ShowPage(const refhost::HostPage& page, int32_t rows) {
 }
 
 void Session::ExportPage(const refhost::HostPage& page, const std::string& file) {
-  std::ofstream stream;
-  if (file != "-") {
-    stream.open(file, std::ios::binary);
-    if (!stream) throw ScriptError("cannot write '" + file + "'");
+  const ScriptError failed("cannot write '" + file + "'");
+  if (file == "-") {
+    WriteCsv(page, out_);
+    if (!out_.flush()) throw failed;
+    return;
   }
-  std::ostream& out = file == "-" ? out_ : stream;
-  for (int c = 1; c <= page.ColumnCount(); ++c) out << (c > 1 ? "," : "") << CsvField(page.ColumnName(c));
-  out << "\r\n";
-  for (int32_t r = 0; r < page.RowCount(); ++r) {
-    for (int c = 1; c <= page.ColumnCount(); ++c) out << (c > 1 ? "," : "") << CsvField(Cell(page, c, r));
-    out << "\r\n";
-  }
-  if (!out) throw ScriptError("cannot write '" + file + "'");
+  std::ofstream stream(file, std::ios::binary);
+  if (!stream) throw failed;
+  WriteCsv(page, stream);
+  // The last bytes leave the buffer only here, so only now is a full disk seen.
+  stream.close();
+  if (stream) return;
+  // Only a regular file is ours to remove: never a device such as /dev/full,
+  // nor a link (the file it leads to was written, not the link).
+  std::error_code ignored;
+  if (std::filesystem::is_regular_file(std::filesystem::symlink_status(file, ignored)))
+    std::filesystem::remove(file, ignored);
+  throw failed;
 }
 
 void Session::ShowDataset() {
