@@ -10,6 +10,24 @@ namespace {
 
 char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+std::string Folded(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = Fold(c);
+  return folded;
+}
+
+// The index LetterName gives `name` (any case), or -1 when it gives none.
+int64_t LetterIndex(std::string_view name) {
+  if (name.empty() || name.size() > 12) return -1;  // 26^12 still fits
+  int64_t n = 0;
+  for (char c : name) {
+    c = Fold(c);
+    if (c < 'a' || c > 'z') return -1;
+    n = n * 26 + (c - 'a' + 1);
+  }
+  return n - 1;
+}
+
 const std::string kNone;
 
 }  // namespace
@@ -57,25 +75,35 @@ int32_t HostPage::RowCount() const {
 }
 
 bool HostPage::NameTaken(std::string_view name, int except) const {
-  const int found = FindColumn(name);
-  return found != 0 && found != except;
+  if (Valid(except) && SameName(columns_[except - 1].name, name)) return false;
+  return taken_.count(Folded(name)) != 0;
+}
+
+void HostPage::Take(const std::string& name) { taken_.insert(Folded(name)); }
+
+void HostPage::Free(const std::string& name) {
+  taken_.erase(Folded(name));
+  const int64_t letter = LetterIndex(name);
+  if (letter >= 0 && static_cast<uint64_t>(letter) < nextLetter_) nextLetter_ = static_cast<std::size_t>(letter);
 }
 
 bool HostPage::AddColumn(std::string_view name) {
   std::string chosen(name);
   if (chosen.empty()) {
-    for (std::size_t i = 0; chosen.empty(); ++i)
-      if (!NameTaken(LetterName(i))) chosen = LetterName(i);
+    while (NameTaken(LetterName(nextLetter_))) ++nextLetter_;
+    chosen = LetterName(nextLetter_);
   } else if (chosen.size() > kfio::kColumnNameMax || NameTaken(chosen)) {
     return false;
   }
   HostDataset& data = store_.emplace_back(name_ + "_" + chosen);
+  Take(chosen);
   columns_.push_back(Slot{std::move(chosen), std::string(), &data});
   return true;
 }
 
 bool HostPage::RemoveColumn(int column) {
   if (!Valid(column)) return false;
+  Free(columns_[column - 1].name);
   columns_[column - 1].data->Kill();
   columns_.erase(columns_.begin() + (column - 1));
   return true;
@@ -85,7 +113,9 @@ bool HostPage::RenameColumn(int column, std::string_view name) {
   if (!Valid(column) || name.empty() || name.size() > kfio::kColumnNameMax || NameTaken(name, column))
     return false;
   Slot& slot = columns_[column - 1];
+  Free(slot.name);
   slot.name = std::string(name);
+  Take(slot.name);
   slot.data->Rename(name_ + "_" + slot.name);
   return true;
 }

@@ -6,6 +6,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "host/datasets.h"
@@ -57,9 +58,16 @@ class HostPage {
   };
   bool Valid(int column) const { return column >= 1 && column <= ColumnCount(); }
   bool NameTaken(std::string_view name, int except = 0) const;
+  void Take(const std::string& name);
+  void Free(const std::string& name);
 
   std::string name_;
   std::vector<Slot> columns_;
+  // Every column's name, folded: a wide page is named without a scan per
+  // candidate name.
+  std::unordered_set<std::string> taken_;
+  // Every letter name before this one is taken; only a freed name moves it back.
+  std::size_t nextLetter_ = 0;
   std::deque<HostDataset> store_;  // every column dataset ever made; never shrinks
 };
 

@@ -2,7 +2,9 @@
 // elements, page columns, and the naming rules of the workspace.
 #include <gtest/gtest.h>
 
-#include <climits>
+#include <unistd.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +57,37 @@ TEST(HostPageTest, LetterNamesFillGapsAndRowsSizeEveryColumn) {
   EXPECT_EQ(page.RowCount(), 5);
   EXPECT_TRUE(page.SetRowCount(2));
   for (int c = 1; c <= page.ColumnCount(); ++c) EXPECT_EQ(page.Column(c)->Size(), 2);
+}
+
+TEST(HostPageTest, AddedColumnsTakeTheFirstFreeLetterName) {
+  HostPage page("W", 3);
+  const struct {
+    std::function<bool(HostPage&)> change;
+    const char* added;  // the name the next unnamed column gets
+  } steps[] = {
+      {[](HostPage& p) { return p.RemoveColumn(2); }, "B"},
+      {[](HostPage& p) { return p.RenameColumn(1, "x"); }, "A"},
+      {[](HostPage& p) { return p.AddColumn("d"); }, "E"},  // "d" takes D, whatever the case
+      {[](HostPage& p) { return p.RenameColumn(p.FindColumn("d"), "y"); }, "D"},
+      {[](HostPage& p) { return p.RenameColumn(p.FindColumn("E"), "AA"); }, "E"},
+  };
+  for (const auto& step : steps) {
+    ASSERT_TRUE(step.change(page)) << step.added;
+    ASSERT_TRUE(page.AddColumn());
+    EXPECT_EQ(page.ColumnName(page.ColumnCount()), step.added);
+  }
+  EXPECT_TRUE(page.AddColumn());
+  EXPECT_EQ(page.ColumnName(page.ColumnCount()), "F");
+}
+
+TEST(HostPageTest, AWidePageIsNamedInLinearTime) {
+  ::alarm(30);  // naming once took hours for this many columns
+  const HostPage page("Q", 20000);
+  ::alarm(0);
+  const std::pair<int, const char*> names[] = {
+      {1, "A"}, {26, "Z"}, {27, "AA"}, {702, "ZZ"}, {703, "AAA"}, {20000, "ACOF"}};
+  for (const auto& [column, name] : names) EXPECT_EQ(page.ColumnName(column), name);
+  EXPECT_EQ(page.Column(20000)->Name(), "Q_ACOF");
 }
 
 TEST(WorkspaceTest, NamesFindOrMakeDatasets) {
