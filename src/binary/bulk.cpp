@@ -183,20 +183,19 @@ int XoAIO::ParseArguments(char* arguments, XoDLL& module) {
   if (const int s = XoBinIO::ParseArguments(arguments, module)) return s;
   if (!Given(dataset_) || !Given(start_) || !Given(endArg_) || !Given(binType_))
     return FailWithStatus(1024, 2, 10, 10);
-  first_ = static_cast<uint32_t>(static_cast<int64_t>(IntOf(start_)) - 1);
-  end_ = static_cast<uint32_t>(IntOf(endArg_));
+  first_ = static_cast<uint32_t>(static_cast<int64_t>(IntArg(start_)) - 1);
+  end_ = static_cast<uint32_t>(IntArg(endArg_));
   if (end_ < first_) return Fail(64, 19);
   // The host sizes and indexes datasets with signed 32-bit numbers.
   if (end_ > static_cast<uint32_t>(INT32_MAX)) return Fail(3, 12);
   XoDiscrete* types = BinTypes();
   if (types == nullptr) return OutOfMemoryFailure();
-  if (const int s = types->CheckAndKeep(IntOf(binType_))) return s;
+  if (const int s = types->CheckAndKeep(IntArg(binType_))) return s;
   if (const int s = CheckSigned()) return s;
   return CheckImageSize(end_ - first_);
 }
 
-int XoAIO::Run(double* result, XoDLL& module) {
-  XoBinIO::Run(result, module);
+int XoAIO::Execute(double* result, XoDLL& /*module*/) {
   if (NewErrorMode()) *result = -1.0;
   // Fits: CheckImageSize refused any item size above 32 bits.
   const auto itemSize = static_cast<uint32_t>(ItemSizeSetting());

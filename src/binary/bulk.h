@@ -79,7 +79,7 @@ class XoAIO : public XoBinIO {
  public:
   XoAIO();
   int ParseArguments(char* arguments, XoDLL& module) override;
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  protected:
   virtual bool Reading() const = 0;
@@ -89,15 +89,15 @@ class XoAIO : public XoBinIO {
   // The host would not take a value or the dataset's new length: the
   // transfer stops there with the range error, values stored so far stay.
   static int HostRefused();
-  const char* DatasetName() const { return dataset_->GetText(); }
+  const char* DatasetName() const { return TextArg(dataset_); }
   uint32_t first_ = 0;
   uint32_t end_ = 0;
 
  private:
-  XoDataSetName* dataset_;
-  XoInt* start_;
-  XoInt* endArg_;
-  XoInt* binType_;
+  int dataset_ = -1;  // argument slot
+  int start_ = -1;  // argument slot
+  int endArg_ = -1;  // argument slot
+  int binType_ = -1;  // argument slot
 };
 
 class XoARead : public XoAIO {

@@ -70,11 +70,11 @@ int XoScribe::RawWrite(const unsigned char* buffer, unsigned n) {
   }
 }
 
-int XoScribe::CheckWidth(const XoProperty* widthArg, int32_t& width) {
+int XoScribe::CheckWidth(int i, int32_t& width) const {
   XoDiscrete* widths = Widths();
   if (widths == nullptr) return OutOfMemoryFailure();
-  const bool fromArgument = Given(widthArg);
-  width = fromArgument ? IntOf(widthArg) : TheState().NBytes();
+  const bool fromArgument = Given(i);
+  width = fromArgument ? IntArg(i) : TheState().NBytes();
   const int s = widths->CheckAndKeep(width);
   if (s == 0) return 0;
   const int code = fromArgument ? s + 256 : s;
@@ -130,8 +130,7 @@ XoRead::XoRead() : XoIntIO(Help("([nBytes[,hFile]])").c_str()), width_(AddArgume
   AddArgument<XoInt>();
 }
 
-int XoRead::Run(double* result, XoDLL& module) {
-  XoIntIO::Run(result, module);
+int XoRead::Execute(double* result, XoDLL& /*module*/) {
   int32_t width = 0;
   if (const int s = CheckWidth(width_, width)) return s;
   return ReadValue(FUM_TypeConverter::kInteger, width, 1158, result);
@@ -144,21 +143,19 @@ XoWrite::XoWrite()
   AddArgument<XoInt>();
 }
 
-int XoWrite::Run(double* result, XoDLL& module) {
-  XoIntIO::Run(result, module);
+int XoWrite::Execute(double* result, XoDLL& /*module*/) {
   if (NewErrorMode()) *result = 0.0;
   if (!Given(value_)) return Fail(65, 10);
   int32_t width = 0;
   if (const int s = CheckWidth(width_, width)) return s;
-  return WriteValue(FUM_TypeConverter::kInteger, width, value_->Value(), result);
+  return WriteValue(FUM_TypeConverter::kInteger, width, ValueArg(value_), result);
 }
 
 XoFloatRead::XoFloatRead(int size) : XoRealIO(Help("([hFile])").c_str()), size_(size) {
   AddArgument<XoInt>();
 }
 
-int XoFloatRead::Run(double* result, XoDLL& module) {
-  XoRealIO::Run(result, module);
+int XoFloatRead::Execute(double* result, XoDLL& /*module*/) {
   return ReadValue(FUM_TypeConverter::kFloating, size_, 1157, result);
 }
 
@@ -167,11 +164,10 @@ XoFloatWrite::XoFloatWrite(int size)
   AddArgument<XoInt>();
 }
 
-int XoFloatWrite::Run(double* result, XoDLL& module) {
-  XoRealIO::Run(result, module);
+int XoFloatWrite::Execute(double* result, XoDLL& /*module*/) {
   if (NewErrorMode()) *result = 0.0;
   if (!Given(value_)) return Fail(65, 10);
-  return WriteValue(FUM_TypeConverter::kFloating, size_, value_->Value(), result);
+  return WriteValue(FUM_TypeConverter::kFloating, size_, ValueArg(value_), result);
 }
 
 int XoLDWrite::ParseArguments(char* /*arguments*/, XoDLL& /*module*/) {

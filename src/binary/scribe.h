@@ -30,8 +30,9 @@ class XoScribe : public XoFUMIO {
   static int RawRead(unsigned char* buffer, unsigned n);
   // Writes n bytes: 0 or the mode's status, with Error and SysErr set.
   static int RawWrite(const unsigned char* buffer, unsigned n);
-  // Width from the argument (given) or the nBytes setting; 0 or the status.
-  static int CheckWidth(const XoProperty* widthArg, int32_t& width);
+  // Width from the argument in slot i (given) or the nBytes setting; 0 or
+  // the status.
+  int CheckWidth(int i, int32_t& width) const;
 };
 
 class XoPiecewise : public XoScribe {
@@ -63,21 +64,21 @@ class XoRead : public XoIntIO {
   KFIO_DECLARE_DYNAMIC(XoRead, XoIntIO)
  public:
   XoRead();
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  private:
-  XoInt* width_;
+  int width_ = -1;  // argument slot
 };
 
 class XoWrite : public XoIntIO {
   KFIO_DECLARE_DYNAMIC(XoWrite, XoIntIO)
  public:
   XoWrite();
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  private:
-  XoReal* value_;
-  XoInt* width_;
+  int value_ = -1;  // argument slot
+  int width_ = -1;  // argument slot
 };
 
 // A floating read of a fixed size.
@@ -85,7 +86,7 @@ class XoFloatRead : public XoRealIO {
   KFIO_DECLARE_DYNAMIC(XoFloatRead, XoRealIO)
  public:
   explicit XoFloatRead(int size);
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  private:
   int size_;
@@ -96,11 +97,11 @@ class XoFloatWrite : public XoRealIO {
   KFIO_DECLARE_DYNAMIC(XoFloatWrite, XoRealIO)
  public:
   explicit XoFloatWrite(int size);
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  private:
   int size_;
-  XoReal* value_;
+  int value_ = -1;  // argument slot
 };
 
 class XoFRead : public XoFloatRead {

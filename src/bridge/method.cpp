@@ -7,21 +7,10 @@
 #include "bridge/error_log.h"
 #include "bridge/host_services.h"
 #include "bridge/module_object.h"
+#include "bridge/truncate.h"
 #include "kutl/kutl.h"
 
 namespace kfio {
-
-namespace {
-bool g_constructionOutOfMemory = false;
-}
-
-void NoteConstructionOutOfMemory() { g_constructionOutOfMemory = true; }
-
-bool TakeConstructionOutOfMemory() {
-  const bool was = g_constructionOutOfMemory;
-  g_constructionOutOfMemory = false;
-  return was;
-}
 
 void XoMethod::NormalizeArgumentString(char* arguments) const {
   if (!SplitsArguments()) {
@@ -72,9 +61,32 @@ int XoMethod::ParseArguments(char* arguments, XoDLL& /*module*/) {
   }
 }
 
-int XoMethod::Run(double* result, XoDLL& /*module*/) {
-  *result = 1234.0;
-  return 0;
+int XoMethod::Invoke(char* arguments, double* result, XoDLL& module, Steps steps) {
+  if (const int s = ParseArguments(arguments, module)) return s;
+  *result = steps.preset;
+  const int r = Run(result, module);
+  if (r == 0 || steps.afterRunOnFailure) AfterRun(module);
+  return r;
+}
+
+void XoMethod::ReplaceArgument(int i, std::unique_ptr<XoProperty> replacement) {
+  if (i < 0 || i >= kMaxArguments) return;
+  args_[i] = std::move(replacement);
+}
+
+int32_t XoMethod::IntArg(int i) const {
+  const XoProperty* a = Argument(i);
+  return a != nullptr ? TruncateToInt32(a->Value()) : 0;
+}
+
+double XoMethod::ValueArg(int i) const {
+  const XoProperty* a = Argument(i);
+  return a != nullptr ? a->Value() : 0.0;
+}
+
+const char* XoMethod::TextArg(int i) const {
+  const XoProperty* a = Argument(i);
+  return a != nullptr ? a->GetText() : nullptr;
 }
 
 bool XoMethod::AfterRun(XoDLL& /*module*/) { return NotifyAfterMethod(); }

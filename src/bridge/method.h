@@ -24,9 +24,23 @@ class XoMethod : public XoScript {
 
   // 0 = success; the framework runs Run only after a successful parse.
   virtual int ParseArguments(char* arguments, XoDLL& module);
-  // Writes the script-visible result; 0 = success.
-  virtual int Run(double* result, XoDLL& module);
+  // Presets the script-visible result, then does the method's own work;
+  // 0 = success. No method can skip the preset.
+  int Run(double* result, XoDLL& module) {
+    PresetResult(result);
+    return Execute(result, module);
+  }
   virtual bool AfterRun(XoDLL& module);
+
+  // The one call sequence: ParseArguments; then, when it succeeded, the
+  // result preset to `preset`, Run, and AfterRun (after a failed Run only
+  // with `afterRunOnFailure`). Answers the status of the parse or the run.
+  struct Steps {
+    double preset;
+    bool afterRunOnFailure;
+  };
+  static constexpr Steps kScriptCall{-1.0, true};
+  int Invoke(char* arguments, double* result, XoDLL& module, Steps steps = kScriptCall);
   virtual const MemberTable* SubTable() const { return nullptr; }
   virtual int AccessMember(XoDLL& module, const char* member, uint16_t access, void* value);
   virtual int AccessMemberIn(XoDLL& module, const char* member, uint16_t access, void* value,
@@ -41,17 +55,35 @@ class XoMethod : public XoScript {
   virtual bool ArgumentOption() const { return false; }
 
   int ArgumentCount() const { return argCount_; }
+  // The object in slot i; null for an empty slot or an index out of range.
   XoProperty* Argument(int i) const { return (i >= 0 && i < kMaxArguments) ? args_[i].get() : nullptr; }
+  // Destroys the object in slot i and puts `replacement` there. Methods
+  // reach their arguments through the slot, so they see the new object.
+  void ReplaceArgument(int i, std::unique_ptr<XoProperty> replacement);
 
  protected:
-  // Appends an argument slot (empty when the allocation fails) and returns it.
+  virtual void PresetResult(double* result) const { *result = 1234.0; }
+  virtual int Execute(double* /*result*/, XoDLL& /*module*/) { return 0; }
+
+  // Appends an argument slot holding a T (empty when the allocation fails)
+  // and answers its index; the method keeps the index, never the object.
   template <typename T>
-  T* AddArgument() {
-    std::unique_ptr<T> slot = GuardedNew<T>();
-    T* raw = slot.get();
-    if (argCount_ < kMaxArguments) args_[argCount_++] = std::move(slot);
-    return raw;
+  int AddArgument() {
+    if (argCount_ >= kMaxArguments) return -1;
+    args_[argCount_] = GuardedNew<T>();
+    return argCount_++;
   }
+
+  // An argument read through its slot.
+  bool Given(int i) const {
+    const XoProperty* a = Argument(i);
+    return a != nullptr && a->IsGiven();
+  }
+  // The value truncated toward zero to 32 bits; 0 for an empty slot.
+  int32_t IntArg(int i) const;
+  double ValueArg(int i) const;
+  // Null for an empty slot or a number.
+  const char* TextArg(int i) const;
 
  private:
   void NormalizeArgumentString(char* arguments) const;

@@ -17,7 +17,7 @@ constexpr std::size_t kPathCopy = 1023;
 constexpr int kPathParts = 10;
 }  // namespace
 
-int XoListErr::Run(double* result, XoDLL& /*module*/) {
+int XoListErr::Execute(double* result, XoDLL& /*module*/) {
   const ErrorLog& log = TheErrorLog();
   int slot = log.Position();
   for (int n = 0; n < ErrorLog::kSize; ++n) {
@@ -29,12 +29,12 @@ int XoListErr::Run(double* result, XoDLL& /*module*/) {
   return 0;
 }
 
-int XoLastErrId::Run(double* result, XoDLL& /*module*/) {
+int XoLastErrId::Execute(double* result, XoDLL& /*module*/) {
   *result = TheErrorLog().LastErrorId();
   return 0;
 }
 
-int XoReset::Run(double* result, XoDLL& module) {
+int XoReset::Execute(double* result, XoDLL& module) {
   module.Reset();
   *result = 0.0;
   return 0;
@@ -120,12 +120,7 @@ int XoDLL::CallMethodIn(const char* name, char* arguments, double* result,
   const MemberEntry* e = FindEntry(table, name);
   if (e == nullptr) return 0;
   if (callState == 0) return 1;  // a flagged call only asks whether the method exists
-  auto* method = static_cast<XoMethod*>(e->member);
-  if (method->ParseArguments(arguments, *this) != 0) return 2;
-  *result = -1.0;
-  const int r = method->Run(result, *this);
-  method->AfterRun(*this);
-  return r != 0 ? 2 : 1;
+  return static_cast<XoMethod*>(e->member)->Invoke(arguments, result, *this) != 0 ? 2 : 1;
 }
 
 int XoDLL::AccessMethodMemberIn(const char* method, const char* member, uint16_t accessKind,

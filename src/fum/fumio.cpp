@@ -1,7 +1,6 @@
 // The file-method base and the shared steps of the management families.
 #include "fum/fumio.h"
 
-#include "bridge/truncate.h"
 #include "fum/errors.h"
 #include "fum/file_entry.h"
 #include "fum/settings.h"
@@ -25,16 +24,10 @@ int XoFUMIO::ParseArguments(char* arguments, XoDLL& module) {
   if (NewErrorMode()) SetSysErr(0);
   const int i = FileArgumentIndex();
   if (i != -1) {
-    const XoProperty* arg = Argument(i);
-    const int s = ResolveFileArgument(arg ? arg->Value() : 0.0, Given(arg));
+    const int s = ResolveFileArgument(ValueArg(i), Given(i));
     if (s != 0) return s;
   }
   if (!NewErrorMode()) SetSysErr(0);
-  return 0;
-}
-
-int XoFUMIO::Run(double* result, XoDLL& /*module*/) {
-  *result = kMissingValue;
   return 0;
 }
 
@@ -51,10 +44,6 @@ int XoFUMIO::ResolveFileArgument(double n, bool given) {
 }
 
 MyCFile* XoFUMIO::CurrentEntry() { return TheState().hFile.currentEntry; }
-
-int32_t XoFUMIO::IntOf(const XoProperty* arg) {
-  return arg != nullptr ? TruncateToInt32(arg->Value()) : 0;
-}
 
 int XoTracking::ReadPosition(int32_t& position) {
   try {
@@ -74,11 +63,11 @@ int XoTracking::SeekTo(int32_t offset, unsigned from, int32_t& position) {
   }
 }
 
-int XoDOS::FetchNameArgument(const XoProperty* argument) {
+int XoDOS::FetchNameArgument(int i) {
   name_.clear();
   hasName_ = false;
-  if (!Given(argument)) return FailWithStatus(65, 2, 5, 5);
-  const char* text = argument->GetText();
+  if (!Given(i)) return FailWithStatus(65, 2, 5, 5);
+  const char* text = TextArg(i);
   if (text == nullptr || text[0] == '\0') {
     // A name argument that holds no text names nothing: never fall back on
     // a name of an earlier call.

@@ -16,8 +16,6 @@ class XoFUMIO : public XoMethod {
  public:
   explicit XoFUMIO(const char* syntax);
   int ParseArguments(char* arguments, XoDLL& module) override;
-  // Presets the result to the missing value.
-  int Run(double* result, XoDLL& module) override;
   // The argument slot that holds hFile, or -1.
   virtual int FileArgumentIndex() const { return -1; }
 
@@ -28,10 +26,10 @@ class XoFUMIO : public XoMethod {
   const char* Syntax() const { return syntax_ ? syntax_->GetText() : nullptr; }
 
  protected:
+  // A file method's result starts as the missing value.
+  void PresetResult(double* result) const override { *result = kMissingValue; }
   // The entry resolved by ParseArguments.
   static MyCFile* CurrentEntry();
-  static bool Given(const XoProperty* arg) { return arg != nullptr && arg->IsGiven(); }
-  static int32_t IntOf(const XoProperty* arg);
   int LastArgumentIndex() const { return ArgumentCount() - 1; }
 
  private:
@@ -63,8 +61,8 @@ class XoDOS : public XoGeneralIO {
   bool SplitsArguments() const override { return true; }
 
  protected:
-  // Keeps the text of a file-name argument for Run.
-  int FetchNameArgument(const XoProperty* argument);
+  // Keeps the text of the file-name argument in slot i for Run.
+  int FetchNameArgument(int i);
   std::string name_;
   bool hasName_ = false;
 };

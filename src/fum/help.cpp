@@ -30,12 +30,12 @@ void PrintNamesOf(const MemberTable& table, const XoScript* member) {
     if (e.member == member) PrintLine(e.name);
 }
 
-bool HasText(const XoString* arg) { return arg->GetText() != nullptr && arg->GetText()[0] != '\0'; }
+bool HasText(const char* text) { return text != nullptr && text[0] != '\0'; }
 
-bool StartsWith(const XoString* arg, char letter) {
-  if (arg == nullptr || !arg->IsGiven() || arg->GetText() == nullptr) return false;
-  const char c = arg->GetText()[0];
-  return c == letter || c == letter - 'a' + 'A';
+// An option argument: given, and its text starts with `letter` in either case.
+bool StartsWith(bool given, const char* text, char letter) {
+  if (!given || text == nullptr) return false;
+  return text[0] == letter || text[0] == letter - 'a' + 'A';
 }
 
 // A name that names nothing: an error in the new error mode only.
@@ -48,16 +48,16 @@ int NameNotFound(int newCode, double* result) {
 // What Syntax and AltSpell share: without an argument the heading and every
 // name of `all`; an argument without text names nothing. True when that
 // settled the call.
-bool ListOrRefuse(const XoString* arg, const char* heading, const MemberTable& all, double* result,
-                  int& status) {
-  if (!arg->IsGiven()) {
+bool ListOrRefuse(bool given, const char* text, const char* heading, const MemberTable& all,
+                  double* result, int& status) {
+  if (!given) {
     PrintLine(heading);
     PrintNames(all);
     *result = 0.0;
     status = 0;
     return true;
   }
-  if (!HasText(arg)) {
+  if (!HasText(text)) {
     status = NameNotFound(260, result);
     return true;
   }
@@ -66,15 +66,14 @@ bool ListOrRefuse(const XoString* arg, const char* heading, const MemberTable& a
 
 }  // namespace
 
-int XoSyntax::Run(double* result, XoDLL& module) {
-  XoHelpIO::Run(result, module);
+int XoSyntax::Execute(double* result, XoDLL& /*module*/) {
   *result = -1.0;
   const FumState& fum = TheState();
   int status = 0;
-  if (ListOrRefuse(name_, "Methods available in FUM: ", fum.Methods(), result, status)) return status;
-  XoScript* method = Lookup(fum.Methods(), name_->GetText());
+  if (ListOrRefuse(Given(name_), TextArg(name_), "Methods available in FUM: ", fum.Methods(), result, status)) return status;
+  XoScript* method = Lookup(fum.Methods(), TextArg(name_));
   if (method == nullptr) return NameNotFound(262, result);
-  std::string line = std::string("fum.") + name_->GetText();
+  std::string line = std::string("fum.") + TextArg(name_);
   if (auto* io = dynamic_cast<XoFUMIO*>(method); io != nullptr && io->Syntax() != nullptr)
     line += io->Syntax();
   PrintLine(line);
@@ -82,16 +81,15 @@ int XoSyntax::Run(double* result, XoDLL& module) {
   return 0;
 }
 
-int XoAltSpell::Run(double* result, XoDLL& module) {
-  XoHelpIO::Run(result, module);
+int XoAltSpell::Execute(double* result, XoDLL& /*module*/) {
   *result = -1.0;
   const FumState& fum = TheState();
   int status = 0;
-  if (ListOrRefuse(name_, "Properties available in FUM: ", fum.Properties(), result, status))
+  if (ListOrRefuse(Given(name_), TextArg(name_), "Properties available in FUM: ", fum.Properties(), result, status))
     return status;
-  if (XoScript* m = Lookup(fum.Methods(), name_->GetText())) {
+  if (XoScript* m = Lookup(fum.Methods(), TextArg(name_))) {
     PrintNamesOf(fum.Methods(), m);
-  } else if (XoScript* p = Lookup(fum.Properties(), name_->GetText())) {
+  } else if (XoScript* p = Lookup(fum.Properties(), TextArg(name_))) {
     PrintNamesOf(fum.Properties(), p);
   } else {
     return NameNotFound(264, result);
@@ -100,16 +98,15 @@ int XoAltSpell::Run(double* result, XoDLL& module) {
   return 0;
 }
 
-int XoListAll::Run(double* result, XoDLL& module) {
-  XoHelpIO::Run(result, module);
+int XoListAll::Execute(double* result, XoDLL& /*module*/) {
   const FileRefList& files = TheState().files;
   if (files.IsEmpty()) {
     PrintLine("No open files.");
     *result = 0.0;
     return 0;
   }
-  const bool showMode = StartsWith(mode_, 'm');
-  const bool showPath = StartsWith(path_, 'p');
+  const bool showMode = StartsWith(Given(mode_), TextArg(mode_), 'm');
+  const bool showPath = StartsWith(Given(path_), TextArg(path_), 'p');
   PrintLine(std::string(" hFile  ") + (showMode ? "Mode   " : "") + (showPath ? "Path" : "Name"));
   PrintLine("");
   static const char* const kModes[3] = {"read   ", "write  ", "both   "};

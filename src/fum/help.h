@@ -9,20 +9,20 @@ class XoSyntax : public XoHelpIO {
   KFIO_DECLARE_DYNAMIC(XoSyntax, XoHelpIO)
  public:
   XoSyntax() : XoHelpIO("([method])"), name_(AddArgument<XoString>()) {}
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  private:
-  XoString* name_;
+  int name_ = -1;  // argument slot
 };
 
 class XoAltSpell : public XoHelpIO {
   KFIO_DECLARE_DYNAMIC(XoAltSpell, XoHelpIO)
  public:
   XoAltSpell() : XoHelpIO("([method/property])"), name_(AddArgument<XoString>()) {}
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  private:
-  XoString* name_;
+  int name_ = -1;  // argument slot
 };
 
 class XoListAll : public XoHelpIO {
@@ -30,11 +30,11 @@ class XoListAll : public XoHelpIO {
  public:
   XoListAll()
       : XoHelpIO("([mode][,path])"), mode_(AddArgument<XoString>()), path_(AddArgument<XoString>()) {}
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  private:
-  XoString* mode_;
-  XoString* path_;
+  int mode_ = -1;  // argument slot
+  int path_ = -1;  // argument slot
 };
 
 }  // namespace kfio

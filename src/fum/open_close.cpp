@@ -36,17 +36,16 @@ unsigned XoOpen::FlagsOfMode(int mode) {
   }
 }
 
-int XoOpen::Run(double* result, XoDLL& module) {
-  XoGeneralIO::Run(result, module);
+int XoOpen::Execute(double* result, XoDLL& /*module*/) {
   *result = -1.0;
   FumState& fum = TheState();
   if (!openMode) return OutOfMemoryFailure();
 
-  const int32_t requested = Given(modeArg_) ? IntOf(modeArg_) : openMode->Int();
+  const int32_t requested = Given(modeArg_) ? IntArg(modeArg_) : openMode->Int();
   const int mode = requested & 0xFF;  // only the low byte counts: 256 acts as 0
   if (const int s = openMode->CheckValue(mode)) return s;
 
-  if (Given(nameArg_)) fileName.SetText(nameArg_->GetText());
+  if (Given(nameArg_)) fileName.SetText(TextArg(nameArg_));
   const char* name = fileName.GetText();
   if (name == nullptr || name[0] == '\0') {
     fum.hFile.ResetValue();
@@ -78,8 +77,7 @@ int XoOpen::Run(double* result, XoDLL& module) {
 
 XoClose::XoClose() : XoGeneralIO("([hFile])") { AddArgument<XoInt>(); }
 
-int XoClose::Run(double* result, XoDLL& module) {
-  XoGeneralIO::Run(result, module);
+int XoClose::Execute(double* result, XoDLL& /*module*/) {
   FumState& fum = TheState();
   MyCFile* entry = CurrentEntry();
   try {
@@ -96,8 +94,7 @@ int XoClose::Run(double* result, XoDLL& module) {
   return 0;
 }
 
-int XoCloseAll::Run(double* result, XoDLL& module) {
-  XoGeneralIO::Run(result, module);
+int XoCloseAll::Execute(double* result, XoDLL& /*module*/) {
   FumState& fum = TheState();
   const int s = fum.files.CloseAllEntries(NewErrorMode());
   if (s != 0) {

@@ -13,7 +13,7 @@ class XoOpen : public XoGeneralIO {
  public:
   XoOpen();
   bool SplitsArguments() const override { return true; }
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
   void ResetState() override;
   const MemberTable* SubTable() const override { return &members_; }
 
@@ -25,8 +25,8 @@ class XoOpen : public XoGeneralIO {
   XoString wksName;
 
  private:
-  XoString* nameArg_;
-  XoInt* modeArg_;
+  int nameArg_ = -1;  // argument slot
+  int modeArg_ = -1;  // argument slot
   MemberTable members_;
 };
 
@@ -35,14 +35,14 @@ class XoClose : public XoGeneralIO {
  public:
   XoClose();
   int FileArgumentIndex() const override { return LastArgumentIndex(); }
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 };
 
 class XoCloseAll : public XoGeneralIO {
   KFIO_DECLARE_DYNAMIC(XoCloseAll, XoGeneralIO)
  public:
   XoCloseAll() : XoGeneralIO("()") {}
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 };
 
 }  // namespace kfio

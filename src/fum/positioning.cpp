@@ -18,8 +18,7 @@ int SeekResult(int s, int32_t position, double* result) {
 }
 }  // namespace
 
-int XoGetPos::Run(double* result, XoDLL& module) {
-  XoTracking::Run(result, module);
+int XoGetPos::Execute(double* result, XoDLL& /*module*/) {
   int32_t position = 0;
   if (const int s = ReadPosition(position)) {
     *result = -1.0;
@@ -37,24 +36,21 @@ XoSetPos::XoSetPos() : XoTracking("(pos[,hFile])"), pos_(AddArgument<XoInt>()) {
   AddArgument<XoInt>();
 }
 
-int XoSetPos::Run(double* result, XoDLL& module) {
-  XoTracking::Run(result, module);
+int XoSetPos::Execute(double* result, XoDLL& /*module*/) {
   if (!Given(pos_)) return Fail(65, 10);
   int32_t position = 0;
-  const int s = SeekTo(IntOf(pos_), CFile::begin, position);
+  const int s = SeekTo(IntArg(pos_), CFile::begin, position);
   return SeekResult(s, position, result);
 }
 
-int XoRewind::Run(double* result, XoDLL& module) {
-  XoTracking::Run(result, module);
+int XoRewind::Execute(double* result, XoDLL& /*module*/) {
   int32_t position = 0;
   const int s = SeekTo(0, CFile::begin, position);
   *result = s == 0 ? 0.0 : -1.0;
   return s;
 }
 
-int XoToEnd::Run(double* result, XoDLL& module) {
-  XoTracking::Run(result, module);
+int XoToEnd::Execute(double* result, XoDLL& /*module*/) {
   int32_t position = 0;
   const int s = SeekTo(0, CFile::end, position);
   return SeekResult(s, position, result);
@@ -64,11 +60,10 @@ XoJump::XoJump() : XoTracking("(offset[,hFile])"), offset_(AddArgument<XoInt>())
   AddArgument<XoInt>();
 }
 
-int XoJump::Run(double* result, XoDLL& module) {
-  XoTracking::Run(result, module);
+int XoJump::Execute(double* result, XoDLL& /*module*/) {
   if (!Given(offset_)) return FailWithStatus(10, 10, 10, 10);
   int32_t position = 0;
-  const int s = SeekTo(IntOf(offset_), CFile::current, position);
+  const int s = SeekTo(IntArg(offset_), CFile::current, position);
   return SeekResult(s, position, result);
 }
 
@@ -79,20 +74,19 @@ XoJumpChunk::XoJumpChunk()
   AddArgument<XoInt>();
 }
 
-int XoJumpChunk::Run(double* result, XoDLL& module) {
-  XoTracking::Run(result, module);
+int XoJumpChunk::Execute(double* result, XoDLL& /*module*/) {
   if (!Given(offset_)) return FailWithStatus(10, 10, 10, 10);
   XoDiscrete* widths = TheState().nBytes.get();
   if (widths == nullptr) return OutOfMemoryFailure();
   int32_t chunk = 0;
   if (Given(nBytes_)) {
-    chunk = IntOf(nBytes_);
+    chunk = IntArg(nBytes_);
     if (const int s = widths->CheckValue(chunk)) return s + 256;
   } else {
     chunk = widths->Int();
     if (const int s = widths->CheckValue(chunk)) return s;
   }
-  const auto offset = static_cast<int32_t>(static_cast<uint32_t>(IntOf(offset_)) *
+  const auto offset = static_cast<int32_t>(static_cast<uint32_t>(IntArg(offset_)) *
                                            static_cast<uint32_t>(chunk));
   int32_t position = 0;
   const int s = SeekTo(offset, CFile::current, position);
@@ -103,8 +97,7 @@ XoSwitchMode::XoSwitchMode() : XoTracking("(mode[,hFile])"), mode_(AddArgument<X
   AddArgument<XoInt>();
 }
 
-int XoSwitchMode::Run(double* result, XoDLL& module) {
-  XoTracking::Run(result, module);
+int XoSwitchMode::Execute(double* result, XoDLL& /*module*/) {
   if (!Given(mode_)) return Fail(65, 10);
   FumState& fum = TheState();
   MyCFile* entry = CurrentEntry();
@@ -121,7 +114,7 @@ int XoSwitchMode::Run(double* result, XoDLL& module) {
     if (NewErrorMode()) fum.hFile.ForgetCurrent();
     return FileExceptionFailure(e, 1156, 23);
   }
-  const int32_t mode = IntOf(mode_);
+  const int32_t mode = IntArg(mode_);
   if (mode < 0 || mode > 2) {
     *result = -1.0;
     return Fail(3, 12);

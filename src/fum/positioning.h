@@ -10,62 +10,62 @@ class XoGetPos : public XoTracking {
   KFIO_DECLARE_DYNAMIC(XoGetPos, XoTracking)
  public:
   XoGetPos() : XoTracking("([hFile])") { AddArgument<XoInt>(); }
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 };
 
 class XoSetPos : public XoTracking {
   KFIO_DECLARE_DYNAMIC(XoSetPos, XoTracking)
  public:
   XoSetPos();
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  private:
-  XoInt* pos_;
+  int pos_ = -1;  // argument slot
 };
 
 class XoRewind : public XoTracking {
   KFIO_DECLARE_DYNAMIC(XoRewind, XoTracking)
  public:
   XoRewind() : XoTracking("([hFile])") { AddArgument<XoInt>(); }
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 };
 
 class XoToEnd : public XoTracking {
   KFIO_DECLARE_DYNAMIC(XoToEnd, XoTracking)
  public:
   XoToEnd() : XoTracking("([hFile])") { AddArgument<XoInt>(); }
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 };
 
 class XoJump : public XoTracking {
   KFIO_DECLARE_DYNAMIC(XoJump, XoTracking)
  public:
   XoJump();
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  private:
-  XoInt* offset_;
+  int offset_ = -1;  // argument slot
 };
 
 class XoJumpChunk : public XoTracking {
   KFIO_DECLARE_DYNAMIC(XoJumpChunk, XoTracking)
  public:
   XoJumpChunk();
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  private:
-  XoInt* offset_;
-  XoInt* nBytes_;
+  int offset_ = -1;  // argument slot
+  int nBytes_ = -1;  // argument slot
 };
 
 class XoSwitchMode : public XoTracking {
   KFIO_DECLARE_DYNAMIC(XoSwitchMode, XoTracking)
  public:
   XoSwitchMode();
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  private:
-  XoInt* mode_;
+  int mode_ = -1;  // argument slot
 };
 
 }  // namespace kfio

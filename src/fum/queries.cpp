@@ -18,8 +18,7 @@ int XoExists::ParseArguments(char* arguments, XoDLL& module) {
   return FetchNameArgument(nameArg_);
 }
 
-int XoExists::Run(double* result, XoDLL& module) {
-  XoDOS::Run(result, module);
+int XoExists::Execute(double* result, XoDLL& /*module*/) {
   CFileStatus status;
   *result = CFile::GetStatus(name_.c_str(), status) ? 1.0 : 0.0;
   return 0;
@@ -30,8 +29,7 @@ int XoRemove::ParseArguments(char* arguments, XoDLL& module) {
   return FetchNameArgument(nameArg_);
 }
 
-int XoRemove::Run(double* result, XoDLL& module) {
-  XoDOS::Run(result, module);
+int XoRemove::Execute(double* result, XoDLL& /*module*/) {
   CFileStatus status;
   if (!CFile::GetStatus(name_.c_str(), status)) return NamedFileMissing();
   try {
@@ -61,14 +59,13 @@ int XoSize::ParseArguments(char* arguments, XoDLL& module) {
     SetSysErr(0);
     return FetchNameArgument(nameArg_);
   }
-  if (const int s = ResolveFileArgument(fileArg_ ? fileArg_->Value() : 0.0, Given(fileArg_)))
+  if (const int s = ResolveFileArgument(ValueArg(fileArg_), Given(fileArg_)))
     return s;
   entry_ = CurrentEntry();
   return 0;
 }
 
-int XoSize::Run(double* result, XoDLL& module) {
-  XoDOS::Run(result, module);
+int XoSize::Execute(double* result, XoDLL& /*module*/) {
   if (NewErrorMode()) *result = -1.0;
   uint64_t size = 0;
   if (entry_ != nullptr) {

@@ -11,10 +11,10 @@ class XoExists : public XoDOS {
  public:
   XoExists() : XoDOS("(filename$)"), nameArg_(AddArgument<XoString>()) {}
   int ParseArguments(char* arguments, XoDLL& module) override;
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  private:
-  XoString* nameArg_;
+  int nameArg_ = -1;  // argument slot
 };
 
 class XoRemove : public XoDOS {
@@ -22,10 +22,10 @@ class XoRemove : public XoDOS {
  public:
   XoRemove() : XoDOS("(filename$)"), nameArg_(AddArgument<XoString>()) {}
   int ParseArguments(char* arguments, XoDLL& module) override;
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  private:
-  XoString* nameArg_;
+  int nameArg_ = -1;  // argument slot
 };
 
 class XoSize : public XoDOS {
@@ -34,11 +34,11 @@ class XoSize : public XoDOS {
   XoSize();
   int FileArgumentIndex() const override { return 0; }
   int ParseArguments(char* arguments, XoDLL& module) override;
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  private:
-  XoInt* fileArg_;
-  XoString* nameArg_;
+  int fileArg_ = -1;  // argument slot
+  int nameArg_ = -1;  // argument slot
   MyCFile* entry_ = nullptr;
 };
 

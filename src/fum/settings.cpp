@@ -32,15 +32,14 @@ FumState::~FumState() {
 
 FumState& TheState() { return *g_state; }
 
-int XoListSep::Run(double* result, XoDLL& module) {
-  XoFUMIO::Run(result, module);
+int XoListSep::Execute(double* /*result*/, XoDLL& /*module*/) {
   XoBounded* listSep = TheState().listSep.get();
   if (listSep == nullptr) return OutOfMemoryFailure();
   if (!Given(char_)) {
     listSep->Store(',');
     return 0;
   }
-  const char* argument = char_->GetText();
+  const char* argument = TextArg(char_);
   std::vector<char> text(std::strlen(argument != nullptr ? argument : "") + 1);
   const char* separator = kutl::ArgumentText(argument, text.data(), text.size());
   if (separator == nullptr) return Fail(65, 10);

@@ -69,10 +69,10 @@ class XoListSep : public XoFUMIO {
   XoListSep()
       : XoFUMIO("([\"char\"])\r\nNote: Lack of an argument will reset list seperator to \",\"."),
         char_(AddArgument<XoString>()) {}
-  int Run(double* result, XoDLL& module) override;
+  int Execute(double* result, XoDLL& module) override;
 
  private:
-  XoString* char_;
+  int char_ = -1;  // argument slot
 };
 
 }  // namespace kfio

@@ -103,7 +103,7 @@ TEST_F(Framework, ArgumentCutting) {
     TheErrorLog().Record(1, "stale");
     double result = 0;
     EXPECT_EQ(Call(c.method, c.args, &result), c.status);
-    XoString* slots[3] = {module.three.a, module.three.b, module.three.c};
+    XoString* slots[3] = {module.three.Slot(0), module.three.Slot(1), module.three.Slot(2)};
     const char* expected[3] = {c.a, c.b, c.c};
     for (int i = 0; i < 3; ++i) {
       if (expected[i] == nullptr) {
@@ -122,8 +122,8 @@ TEST_F(Framework, ArgumentCutting) {
   module.three.splits = true;
   double r = 0;
   EXPECT_EQ(Call("THREE", " " + longArg + " ,b", &r), 1);
-  EXPECT_EQ(module.three.a->Text(), " " + longArg + " ");
-  EXPECT_STREQ(module.three.b->GetText(), "b");
+  EXPECT_EQ(module.three.Slot(0)->Text(), " " + longArg + " ");
+  EXPECT_STREQ(module.three.Slot(1)->GetText(), "b");
 }
 
 TEST_F(Framework, TooManyArgumentsKeepsTheResult) {
@@ -131,15 +131,15 @@ TEST_F(Framework, TooManyArgumentsKeepsTheResult) {
   EXPECT_EQ(Call("TWO", "1,2,3", &result), 2);
   EXPECT_EQ(result, 8.0);  // never ran
   EXPECT_EQ(module.two.runs, 0);
-  EXPECT_EQ(module.two.number->Value(), 1.0);  // the first two slots were assigned
-  EXPECT_STREQ(module.two.text->GetText(), "2");
+  EXPECT_EQ(module.two.Argument(module.two.number)->Value(), 1.0);  // the first two slots were assigned
+  EXPECT_STREQ(module.two.Argument(module.two.text)->GetText(), "2");
   EXPECT_EQ(TheErrorLog().LastErrorId(), 900);
   EXPECT_EQ(TheErrorLog().At(TheErrorLog().Position()).text.value_or(""), "TwoSlots");
 
   EXPECT_EQ(Call("TWO", "2*3+1", &result), 1);
   EXPECT_EQ(result, 7.0);  // numbers are evaluated by the host
-  EXPECT_FALSE(module.two.text->IsGiven());
-  EXPECT_STREQ(module.two.text->GetText(), "2");  // the old value stays, not given
+  EXPECT_FALSE(module.two.Argument(module.two.text)->IsGiven());
+  EXPECT_STREQ(module.two.Argument(module.two.text)->GetText(), "2");  // the old value stays, not given
 
   EXPECT_EQ(Call("FAILING", "", &result), 2);
   EXPECT_EQ(result, 42.0);

@@ -38,12 +38,12 @@ class TwoSlots : public XoMethod {
   KFIO_DECLARE_DYNAMIC(TwoSlots, XoMethod)
 
  public:
-  XoReal* number = AddArgument<XoReal>();
-  XoString* text = AddArgument<XoString>();
+  int number = AddArgument<XoReal>();
+  int text = AddArgument<XoString>();
   int runs = 0;
-  int Run(double* result, XoDLL&) override {
+  int Execute(double* result, XoDLL&) override {
     ++runs;
-    *result = number->Value();
+    *result = ValueArg(number);
     return 0;
   }
 };
@@ -52,19 +52,20 @@ class ThreeStrings : public XoMethod {
   KFIO_DECLARE_DYNAMIC(ThreeStrings, XoMethod)
 
  public:
-  XoString* a = AddArgument<XoString>();
-  XoString* b = AddArgument<XoString>();
-  XoString* c = AddArgument<XoString>();
+  ThreeStrings() {
+    for (int i = 0; i < 3; ++i) AddArgument<XoString>();
+  }
+  XoString* Slot(int i) const { return static_cast<XoString*>(Argument(i)); }
   bool splits = false;
   bool SplitsArguments() const override { return splits; }
-  int Run(double*, XoDLL&) override { return 0; }  // result stays as the framework set it
+  int Execute(double*, XoDLL&) override { return 0; }  // result stays as the framework set it
 };
 
 class Failing : public XoMethod {
   KFIO_DECLARE_DYNAMIC(Failing, XoMethod)
 
  public:
-  int Run(double* result, XoDLL&) override {
+  int Execute(double* result, XoDLL&) override {
     *result = 42.0;
     return 1;
   }

@@ -63,12 +63,7 @@ class FumTest : public ::testing::Test {
     if (e == nullptr) return {-1, 0, 0, 0};
     auto* m = static_cast<XoMethod*>(e->member);
     double result = resultBefore;
-    int s = m->ParseArguments(args.data(), fum);
-    if (s == 0) {
-      result = -1.0;
-      s = m->Run(&result, fum);
-      m->AfterRun(fum);
-    }
+    const int s = m->Invoke(args.data(), &result, fum);
     return {s, result, fum.error.Int(), fum.sysErr.Int()};
   }
 
