@@ -48,14 +48,5 @@ class XoDataVec : public XoArray {
   XoSourceData* Data(int index) const;
 };
 
-// Framework error ids of indexed properties.
-namespace errid {
-inline constexpr int32_t kCountOutOfRange = 100;
-inline constexpr int32_t kIndexOutOfRange = 101;
-inline constexpr int32_t kNoSourceData = 103;
-inline constexpr int32_t kNoMemory = 104;
-inline constexpr int32_t kMissingData = 105;
-inline constexpr int32_t kEmptyName = 106;
-}  // namespace errid
 
 }  // namespace kfio

@@ -75,7 +75,7 @@ XoData::~XoData() { Finish(); }
 
 bool XoData::HasError() {
   if (IsAttached()) return false;
-  TheErrorLog().Record(1000, ClassName());
+  TheErrorLog().Record(errid::kNoDataset, ClassName());
   return true;
 }
 

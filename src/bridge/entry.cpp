@@ -2,6 +2,10 @@
 // access kind and hands the request to the module object.
 #include "bridge/entry.h"
 
+#include <exception>
+#include <new>
+
+#include "bridge/error_log.h"
 #include "bridge/host_services.h"
 #include "bridge/module_object.h"
 #include "platform/cfile.h"
@@ -28,18 +32,8 @@ uint32_t Conclude(XoDLL& module, int r) {
   return 2;
 }
 
-}  // namespace
-}  // namespace kfio
-
-extern "C" uint32_t XODLL(uint64_t hostContext, const char* objectName, char* memberName,
-                          void* value, kfio::HostCallback hostCallback, uint16_t command) {
-  using namespace kfio;
-  HostLink& link = TheHostLink();
-  link.callback = hostCallback;
-  link.context = hostContext;
-  CFile::NewHostCall();
-  XoDLL& module = TheModule();
-
+uint32_t Dispatch(XoDLL& module, const char* objectName, char* memberName, void* value,
+                  uint16_t command) {
   if (command == cmd::kCallState) {
     if (value == nullptr) return 2;
     *static_cast<int32_t*>(value) = module.callState;
@@ -73,4 +67,34 @@ extern "C" uint32_t XODLL(uint64_t hostContext, const char* objectName, char* me
                     ? module.AccessMethodMember(objectName, memberName, value, accessKind)
                     : module.AccessProperty(memberName, accessKind, value);
   return Conclude(module, r);
+}
+
+// Nothing thrown inside may unwind into the host: the call fails, the log
+// says what was thrown, and the module is ready for the next call.
+uint32_t Caught(XoDLL& module, const char* what) {
+  TheErrorLog().Record(errid::kCaughtException, what);
+  module.AfterException();
+  return Conclude(module, 2);
+}
+
+}  // namespace
+}  // namespace kfio
+
+extern "C" uint32_t XODLL(uint64_t hostContext, const char* objectName, char* memberName,
+                          void* value, kfio::HostCallback hostCallback, uint16_t command) {
+  using namespace kfio;
+  HostLink& link = TheHostLink();
+  link.callback = hostCallback;
+  link.context = hostContext;
+  CFile::NewHostCall();
+  XoDLL& module = TheModule();
+  try {
+    return Dispatch(module, objectName, memberName, value, command);
+  } catch (const std::bad_alloc&) {
+    return Caught(module, "out of memory");
+  } catch (const std::exception& e) {
+    return Caught(module, e.what());
+  } catch (...) {
+    return Caught(module, "unknown exception");
+  }
 }

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "bridge/error_ids.h"
+
 namespace kfio {
 
 class ErrorLog {
@@ -33,9 +35,5 @@ class ErrorLog {
 
 ErrorLog& TheErrorLog();
 
-// Framework error ids.
-namespace errid {
-inline constexpr int32_t kTooManyArguments = 900;
-}
 
 }  // namespace kfio

@@ -56,6 +56,9 @@ class XoDLL : public Xobj {
   virtual void ListTable(const MemberTable* table, const char* prefix);
   virtual void ResetTable(const MemberTable* table);
   virtual void Reset();
+  // An exception ended the call: drop whatever state a half-run call left
+  // that would break the next one.
+  virtual void AfterException() {}
   virtual int MissingMember(const char* /*name*/, const char* /*member*/, uint16_t /*access*/,
                             void* /*value*/) {
     return 0;

@@ -51,11 +51,5 @@ class XoKavlerWks : public XoLayer {
   XoWksName pageName_;
 };
 
-// Framework error ids of data and pages.
-namespace errid {
-inline constexpr int32_t kNoDataset = 1000;
-inline constexpr int32_t kCellRefused = 777;
-inline constexpr int32_t kNoPage = 779;
-}  // namespace errid
 
 }  // namespace kfio

@@ -22,6 +22,7 @@ class FUM : public XoDLL, public FumState {
   FUM();
 
   void Reset() override;
+  void AfterException() override { nestedCall = false; }
 
   XoReset reset;
   XoListSep listSepMethod;
