@@ -14,8 +14,8 @@
 namespace kfio {
 
 namespace {
-constexpr int kOutOfMemory = 44;
-constexpr int kEndOfFile = 33;
+// The chunk procedure's own result for memory that ran out.
+constexpr int kOutOfMemory = err::kOutOfMemory.byNew;
 constexpr uint32_t kArraySplitBudget = 256;
 // Values go between the converter and the host in runs of this many.
 constexpr std::size_t kRun = 4096;
@@ -31,6 +31,11 @@ constexpr int32_t kBinTypes[] = {0, 1, 2};
 SharedDiscrete& SharedBinTypes() {
   static SharedDiscrete binTypes(kBinTypes, 3u);
   return binTypes;
+}
+
+// A chunk read that the file layer refused.
+int ReadFailure(const CFileException& e) {
+  return Fail(e.m_cause == CFileException::endOfFile ? err::kChunkReadAtEnd : err::kChunkReadFailed);
 }
 
 // Frees the chunk buffer on every way out.
@@ -74,12 +79,9 @@ int XoBulk::Chunk(uint32_t count, uint32_t start) {
       const uint64_t position = file_->GetPosition();
       bytes = std::min(bytes, length > position ? length - position : 0);
     } catch (const CFileException& e) {
-      return lastResult_ = Fail(1157, e.m_cause == CFileException::endOfFile ? 33 : 30);
+      return lastResult_ = ReadFailure(e);
     }
-    if (bytes == 0) {
-      SetError(kEndOfFile);
-      return lastResult_ = kEndOfFile;
-    }
+    if (bytes == 0) return lastResult_ = StoreError(err::kEndOfFile);
   }
 
   ChunkBuffer buffer;
@@ -109,12 +111,9 @@ int XoBulk::ReadChunk(uint32_t count, uint32_t start, unsigned char* buffer, uin
   try {
     delivered = file_->Read(buffer, static_cast<unsigned>(bytes));
   } catch (const CFileException& e) {
-    return Fail(1157, e.m_cause == CFileException::endOfFile ? 33 : 30);
+    return ReadFailure(e);
   }
-  if (delivered == 0) {
-    SetError(kEndOfFile);
-    return kEndOfFile;
-  }
+  if (delivered == 0) return StoreError(err::kEndOfFile);
   // An item counts once its value is whole; the gap after it may be missing.
   const uint32_t valueBytes = itemSize_ - std::min(itemSize_, TrailingBytes());
   uint32_t whole = 0;
@@ -122,10 +121,8 @@ int XoBulk::ReadChunk(uint32_t count, uint32_t start, unsigned char* buffer, uin
     whole = std::min<uint64_t>(count, (delivered - valueBytes) / std::max<uint32_t>(itemSize_, 1) + 1);
   const int r = FromBuffer(start, whole, buffer);
   if (r != 0) return r;
-  if (whole < count) {
-    SetError(kEndOfFile);  // the file ended early: the values past it are not stored
-    return kEndOfFile;
-  }
+  // The file ended early: the values past it are not stored.
+  if (whole < count) return StoreError(err::kEndOfFile);
   return 0;
 }
 
@@ -136,7 +133,7 @@ int XoBulk::WriteChunk(uint32_t count, uint32_t start, unsigned char* buffer, ui
   try {
     file_->Write(buffer, static_cast<unsigned>(bytes));
   } catch (const CFileException&) {
-    return Fail(6, 31);
+    return Fail(err::kChunkWriteFailed);
   }
   return 0;
 }
@@ -164,8 +161,8 @@ uint64_t XoBinIO::ItemSizeSetting() {
 
 int XoBinIO::CheckImageSize(uint32_t count) {
   const FumState& fum = TheState();
-  if (fum.Skip() < 0 || fum.NBytes() < 1) return Fail(3, 12);
-  if (ItemSizeSetting() * count > UINT32_MAX) return Fail(3, 12);
+  if (fum.Skip() < 0 || fum.NBytes() < 1) return Fail(err::kOutOfRange);
+  if (ItemSizeSetting() * count > UINT32_MAX) return Fail(err::kOutOfRange);
   return 0;
 }
 
@@ -182,12 +179,12 @@ XoAIO::XoAIO()
 int XoAIO::ParseArguments(char* arguments, XoDLL& module) {
   if (const int s = XoBinIO::ParseArguments(arguments, module)) return s;
   if (!Given(dataset_) || !Given(start_) || !Given(endArg_) || !Given(binType_))
-    return FailWithStatus(1024, 2, 10, 10);
+    return Fail(err::kMissingArrayArgument);
   first_ = static_cast<uint32_t>(static_cast<int64_t>(IntArg(start_)) - 1);
   end_ = static_cast<uint32_t>(IntArg(endArg_));
-  if (end_ < first_) return Fail(64, 19);
+  if (end_ < first_) return Fail(err::kEndBeforeStart);
   // The host sizes and indexes datasets with signed 32-bit numbers.
-  if (end_ > static_cast<uint32_t>(INT32_MAX)) return Fail(3, 12);
+  if (end_ > static_cast<uint32_t>(INT32_MAX)) return Fail(err::kOutOfRange);
   XoDiscrete* types = BinTypes();
   if (types == nullptr) return OutOfMemoryFailure();
   if (const int s = types->CheckAndKeep(IntArg(binType_))) return s;
@@ -205,14 +202,13 @@ int XoAIO::Execute(double* result, XoDLL& /*module*/) {
   return 0;
 }
 
-int XoAIO::HostRefused() { return Fail(3, 12); }
+int XoAIO::HostRefused() { return Fail(err::kOutOfRange); }
 
 int XoAIO::SelectRoutine(bool reading, int& kind, int& width) const {
   kind = BinTypes()->Int();
   width = TheState().NBytes();
   if (LoadedConverter().Select(kind, width, reading) != nullptr) return 0;
-  SetError(FUM_TypeConverter::kNoRoutine);
-  return FUM_TypeConverter::kNoRoutine;
+  return StoreError(FUM_TypeConverter::kNoRoutine);
 }
 
 int XoARead::FromBuffer(uint32_t start, uint32_t count, const unsigned char* buffer) {
@@ -230,8 +226,7 @@ int XoARead::FromBuffer(uint32_t start, uint32_t count, const unsigned char* buf
     for (std::size_t k = 0; k < stored; ++k)
       if (data.SetValue(static_cast<int32_t>(base + k), values[k]) != 0) return HostRefused();
     if (r != 0) {
-      SetError(r);
-      return r;
+      return StoreError(r);
     }
     done += n;
   }
@@ -253,8 +248,7 @@ int XoAWrite::ToBuffer(uint32_t start, uint32_t count, unsigned char* buffer) {
     const uint32_t base = first_ + start + done;
     for (uint32_t k = 0; k < n; ++k) values[k] = data.GetValue(static_cast<int32_t>(base + k));
     if (const int r = c.EncodeArray(kind, width, values, n, buffer + done * stride, stride)) {
-      SetError(r);
-      return r;
+      return StoreError(r);
     }
     done += n;
   }

@@ -51,13 +51,11 @@ int XoScribe::CheckByteOrder() {
 int XoScribe::RawRead(unsigned char* buffer, unsigned n) {
   try {
     if (CurrentEntry()->Read(buffer, n) >= n) return 0;
-    SetError(33);
-    return 33;
+    return StoreError(err::kEndOfFile);
   } catch (const CFileException& e) {
     const bool endOfFile = e.m_cause == CFileException::endOfFile;
-    FileExceptionFailure(e, 0, 0);
-    SetError(endOfFile ? 33 : 28);
-    return endOfFile ? 33 : 28;
+    FileExceptionFailure(e, {0, 0});
+    return StoreError(endOfFile ? err::kEndOfFile : err::kReadFailed);
   }
 }
 
@@ -66,7 +64,7 @@ int XoScribe::RawWrite(const unsigned char* buffer, unsigned n) {
     CurrentEntry()->Write(buffer, n);
     return 0;
   } catch (const CFileException& e) {
-    return FileExceptionFailure(e, 1155, 29);
+    return FileExceptionFailure(e, err::kValueWriteFailed);
   }
 }
 
@@ -77,8 +75,7 @@ int XoScribe::CheckWidth(int i, int32_t& width) const {
   width = fromArgument ? IntArg(i) : TheState().NBytes();
   const int s = widths->CheckAndKeep(width);
   if (s == 0) return 0;
-  const int code = fromArgument ? s + 256 : s;
-  return FailWithStatus(2, 2, code, code);
+  return Fail({err::kBadWidth.byDefault, fromArgument ? FromArgument(s) : s});
 }
 
 int XoPiecewise::ParseArguments(char* arguments, XoDLL& module) {
@@ -92,17 +89,15 @@ int XoPiecewise::ReadValue(int kind, int size, int defaultFailure, double* resul
   if (const int s = RawRead(bytes, static_cast<unsigned>(size))) {
     if (NewErrorMode()) return s;
     *result = 0.0;
-    return Fail(s == 33 ? defaultFailure : 1157, 0);
+    return Fail({s == err::kEndOfFile ? defaultFailure : err::kValueReadFailed, 0});
   }
   FUM_TypeConverter& c = LoadedConverter();
   FUM_TypeConverter::Routine reader = nullptr;
   if (const int s = c.SelectChecked(kind, size, true, reader)) {
-    SetError(s);
-    return s;
+    return StoreError(s);
   }
   if (const int s = reader(c, bytes, result)) {
-    SetError(s);
-    return s;
+    return StoreError(s);
   }
   if (c.softError) SetError(c.softError);
   return 0;
@@ -112,13 +107,11 @@ int XoPiecewise::WriteValue(int kind, int size, double value, double* result) {
   FUM_TypeConverter& c = LoadedConverter();
   FUM_TypeConverter::Routine writer = nullptr;
   if (const int s = c.SelectChecked(kind, size, false, writer)) {
-    SetError(s);
-    return s;
+    return StoreError(s);
   }
   unsigned char bytes[FUM_TypeConverter::kMaxSize] = {};
   if (const int s = writer(c, bytes, &value)) {
-    SetError(s);
-    return s;
+    return StoreError(s);
   }
   if (c.softError) SetError(c.softError);  // the value's low bytes are still written
   if (const int s = RawWrite(bytes, static_cast<unsigned>(size))) return s;
@@ -133,7 +126,7 @@ XoRead::XoRead() : XoIntIO(Help("([nBytes[,hFile]])").c_str()), width_(AddArgume
 int XoRead::Execute(double* result, XoDLL& /*module*/) {
   int32_t width = 0;
   if (const int s = CheckWidth(width_, width)) return s;
-  return ReadValue(FUM_TypeConverter::kInteger, width, 1158, result);
+  return ReadValue(FUM_TypeConverter::kInteger, width, err::kIntegerShortRead, result);
 }
 
 XoWrite::XoWrite()
@@ -145,7 +138,7 @@ XoWrite::XoWrite()
 
 int XoWrite::Execute(double* result, XoDLL& /*module*/) {
   if (NewErrorMode()) *result = 0.0;
-  if (!Given(value_)) return Fail(65, 10);
+  if (!Given(value_)) return Fail(err::kMissingArgument);
   int32_t width = 0;
   if (const int s = CheckWidth(width_, width)) return s;
   return WriteValue(FUM_TypeConverter::kInteger, width, ValueArg(value_), result);
@@ -156,7 +149,7 @@ XoFloatRead::XoFloatRead(int size) : XoRealIO(Help("([hFile])").c_str()), size_(
 }
 
 int XoFloatRead::Execute(double* result, XoDLL& /*module*/) {
-  return ReadValue(FUM_TypeConverter::kFloating, size_, 1157, result);
+  return ReadValue(FUM_TypeConverter::kFloating, size_, err::kValueShortRead, result);
 }
 
 XoFloatWrite::XoFloatWrite(int size)
@@ -166,7 +159,7 @@ XoFloatWrite::XoFloatWrite(int size)
 
 int XoFloatWrite::Execute(double* result, XoDLL& /*module*/) {
   if (NewErrorMode()) *result = 0.0;
-  if (!Given(value_)) return Fail(65, 10);
+  if (!Given(value_)) return Fail(err::kMissingArgument);
   return WriteValue(FUM_TypeConverter::kFloating, size_, ValueArg(value_), result);
 }
 

@@ -24,32 +24,34 @@ int CauseTableValue(int cause) {
   }
 }
 
-int Fail(int defaultCode, int newCode) { return FailWithStatus(defaultCode, 2, newCode, newCode); }
-
-int FailWithStatus(int defaultCode, int defaultStatus, int newCode, int newStatus) {
-  if (NewErrorMode()) {
-    SetError(newCode);
-    return newStatus;
-  }
-  SetError(defaultCode);
-  return defaultStatus;
+int StoreError(int code) {
+  SetError(code);
+  return code;
 }
 
-int FailSysErr(int defaultCode, int defaultSysErr, int newCode, int newSysErr) {
-  SetSysErr(NewErrorMode() ? newSysErr : defaultSysErr);
-  return Fail(defaultCode, newCode);
+int Fail(ErrorPair e) {
+  if (NewErrorMode()) return StoreError(e.byNew);
+  SetError(e.byDefault);
+  return 2;
 }
 
-int FileExceptionFailure(const CFileException& e, int defaultCode, int newCode, SysErrRule rule) {
+int FailAnsweringCode(ErrorPair e) { return StoreError(NewErrorMode() ? e.byNew : e.byDefault); }
+
+int FailSysErr(ErrorPair e, ErrorPair sysErr) {
+  SetSysErr(NewErrorMode() ? sysErr.byNew : sysErr.byDefault);
+  return Fail(e);
+}
+
+int FileExceptionFailure(const CFileException& e, ErrorPair codes, SysErrRule rule) {
   if (rule != SysErrRule::kUnchanged) {
     if (NewErrorMode())
       SetSysErr(e.m_cause);
     else
       SetSysErr(rule == SysErrRule::kZero ? 0 : CauseTableValue(e.m_cause));
   }
-  return Fail(defaultCode, newCode);
+  return Fail(codes);
 }
 
-int OutOfMemoryFailure() { return Fail(5, 44); }
+int OutOfMemoryFailure() { return Fail(err::kOutOfMemory); }
 
 }  // namespace kfio

@@ -1,7 +1,9 @@
 // The two error modes: how a failing file method stores Error and SysErr and
 // what status it answers. One helper per error pattern, so no method writes
-// that logic twice.
+// that logic twice; the codes themselves are named in fum/error_codes.h.
 #pragma once
+
+#include "fum/error_codes.h"
 
 namespace kfio {
 
@@ -12,29 +14,37 @@ void SetError(int code);
 void SetSysErr(int code);
 int ErrorCode();
 
+// Stores a code that both modes share and answers it as the status.
+int StoreError(int code);
+
 // SysErr of the default error mode for a platform cause.
 int CauseTableValue(int cause);
 
-// A plain failure: default mode Error = defaultCode and status 2; new mode
-// Error = newCode and status newCode. SysErr is left alone.
-int Fail(int defaultCode, int newCode);
+// A plain failure: default mode Error = e.byDefault and status 2; new mode
+// Error = e.byNew and status e.byNew. SysErr is left alone.
+int Fail(ErrorPair e);
 
-// As Fail, when the default mode answers a status other than 2.
-int FailWithStatus(int defaultCode, int defaultStatus, int newCode, int newStatus);
+// As Fail, but the status is the code stored, in both modes.
+int FailAnsweringCode(ErrorPair e);
 
-// As Fail, and SysErr = sysErr in both modes.
-int FailSysErr(int defaultCode, int defaultSysErr, int newCode, int newSysErr);
+// As Fail, and SysErr = sysErr.byDefault or sysErr.byNew.
+int FailSysErr(ErrorPair e, ErrorPair sysErr);
 
 // What the default error mode stores in SysErr for a caught file exception;
 // the new mode stores the cause itself unless kUnchanged.
 enum class SysErrRule { kCauseTable, kZero, kUnchanged };
 
-// A caught file exception: default mode Error = defaultCode, SysErr by
-// `rule`, status 2; new mode Error = newCode, SysErr = cause, status newCode.
-int FileExceptionFailure(const CFileException& e, int defaultCode, int newCode,
+// A caught file exception: default mode Error = e.byDefault, SysErr by
+// `rule`, status 2; new mode Error = e.byNew, SysErr = cause, status e.byNew.
+int FileExceptionFailure(const CFileException& e, ErrorPair codes,
                          SysErrRule rule = SysErrRule::kCauseTable);
 
 // An allocation that failed inside a method: 5/2 or 44/44.
 int OutOfMemoryFailure();
+
+// A value that came from an argument, rather than from a property, failed
+// its check: the check's status moves up by 256, so a script can tell the
+// two apart.
+constexpr int FromArgument(int status) { return status + 256; }
 
 }  // namespace kfio

@@ -38,9 +38,8 @@ int FileRefList::CloseAllEntries(bool reportFailures) {
       entry->Close();
     } catch (const CFileException& e) {
       if (reportFailures) {
-        SetError(23);
         SetSysErr(e.m_cause);
-        return 23;
+        return StoreError(err::kCloseAllFailed);
       }
     }
     RemoveHead();

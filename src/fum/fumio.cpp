@@ -36,11 +36,11 @@ int XoFUMIO::ResolveFileArgument(double n, bool given) {
   if (given) {
     const int s = hFile.SetFromNumber(n);
     if (s == 0) return 0;
-    return NewErrorMode() ? ErrorCode() + 256 : s;
+    return NewErrorMode() ? FromArgument(s) : s;
   }
   const int s = hFile.CheckCurrent();
   if (s == 0) return 0;
-  return FailWithStatus(1024, 1024, s, s);
+  return FailAnsweringCode({err::kNoCurrentFile, s});
 }
 
 MyCFile* XoFUMIO::CurrentEntry() { return TheState().hFile.currentEntry; }
@@ -50,7 +50,7 @@ int XoTracking::ReadPosition(int32_t& position) {
     position = static_cast<int32_t>(static_cast<uint32_t>(CurrentEntry()->GetPosition()));
     return 0;
   } catch (const CFileException& e) {
-    return FileExceptionFailure(e, 1156, 26);
+    return FileExceptionFailure(e, err::kPositionFailed);
   }
 }
 
@@ -59,19 +59,19 @@ int XoTracking::SeekTo(int32_t offset, unsigned from, int32_t& position) {
     position = static_cast<int32_t>(static_cast<uint32_t>(CurrentEntry()->Seek(offset, from)));
     return 0;
   } catch (const CFileException& e) {
-    return FileExceptionFailure(e, 1156, 27);
+    return FileExceptionFailure(e, err::kSeekFailed);
   }
 }
 
 int XoDOS::FetchNameArgument(int i) {
   name_.clear();
   hasName_ = false;
-  if (!Given(i)) return FailWithStatus(65, 2, 5, 5);
+  if (!Given(i)) return Fail(err::kMissingFileName);
   const char* text = TextArg(i);
   if (text == nullptr || text[0] == '\0') {
     // A name argument that holds no text names nothing: never fall back on
     // a name of an earlier call.
-    return FailWithStatus(1153, 2, 261, 261);
+    return Fail(err::kEmptyFileName);
   }
   name_ = text;
   hasName_ = true;

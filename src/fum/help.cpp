@@ -39,8 +39,8 @@ bool StartsWith(bool given, const char* text, char letter) {
 }
 
 // A name that names nothing: an error in the new error mode only.
-int NameNotFound(int newCode, double* result) {
-  if (NewErrorMode()) return Fail(0, newCode);
+int NameNotFound(ErrorPair codes, double* result) {
+  if (NewErrorMode()) return Fail(codes);
   *result = 0.0;
   return 0;
 }
@@ -58,7 +58,7 @@ bool ListOrRefuse(bool given, const char* text, const char* heading, const Membe
     return true;
   }
   if (!HasText(text)) {
-    status = NameNotFound(260, result);
+    status = NameNotFound(err::kNoName, result);
     return true;
   }
   return false;
@@ -72,7 +72,7 @@ int XoSyntax::Execute(double* result, XoDLL& /*module*/) {
   int status = 0;
   if (ListOrRefuse(Given(name_), TextArg(name_), "Methods available in FUM: ", fum.Methods(), result, status)) return status;
   XoScript* method = Lookup(fum.Methods(), TextArg(name_));
-  if (method == nullptr) return NameNotFound(262, result);
+  if (method == nullptr) return NameNotFound(err::kNoSuchMethod, result);
   std::string line = std::string("fum.") + TextArg(name_);
   if (auto* io = dynamic_cast<XoFUMIO*>(method); io != nullptr && io->Syntax() != nullptr)
     line += io->Syntax();
@@ -92,7 +92,7 @@ int XoAltSpell::Execute(double* result, XoDLL& /*module*/) {
   } else if (XoScript* p = Lookup(fum.Properties(), TextArg(name_))) {
     PrintNamesOf(fum.Properties(), p);
   } else {
-    return NameNotFound(264, result);
+    return NameNotFound(err::kNoSuchMember, result);
   }
   *result = 0.0;
   return 0;

@@ -8,9 +8,9 @@
 namespace kfio {
 
 int XoHFILE::CheckValue(int32_t n) {
-  if (static_cast<uint32_t>(n) > 99999u) return Fail(3, 13);
+  if (static_cast<uint32_t>(n) > 99999u) return Fail(err::kHandleOutOfRange);
   currentEntry = TheState().files.FindByHandle(n);
-  if (currentEntry == nullptr) return FailSysErr(1156, 9, 14, 0);
+  if (currentEntry == nullptr) return FailSysErr(err::kNoSuchHandle, {9, 0});
   return 0;
 }
 

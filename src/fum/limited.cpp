@@ -22,12 +22,12 @@ int XoLimited::SetNumber(double value) { return SetChecked(TruncateToInt32(value
 
 int XoBounded::CheckValue(int32_t n) {
   if (n >= lower_ && n <= upper_) return 0;
-  return Fail(3, 12);
+  return Fail(err::kOutOfRange);
 }
 
 int XoDiscrete::CheckValue(int32_t n) {
   if (std::find(allowed_.begin(), allowed_.end(), n) != allowed_.end()) return 0;
-  return Fail(3, 12);
+  return Fail(err::kOutOfRange);
 }
 
 void SharedDiscrete::Acquire() {

@@ -49,7 +49,7 @@ int XoOpen::Execute(double* result, XoDLL& /*module*/) {
   const char* name = fileName.GetText();
   if (name == nullptr || name[0] == '\0') {
     fum.hFile.ResetValue();
-    return FailSysErr(1153, 0, 261, 0);
+    return FailSysErr(err::kEmptyFileName, {0, 0});
   }
 
   std::unique_ptr<MyCFile> entry = GuardedNew<MyCFile>(static_cast<uint8_t>(mode));
@@ -65,7 +65,7 @@ int XoOpen::Execute(double* result, XoDLL& /*module*/) {
   }
   if (!opened) {
     fum.hFile.ResetValue();
-    return FailSysErr(1153, 0, createTried ? 21 : 22, error.m_cause);
+    return FailSysErr(createTried ? err::kCannotCreate : err::kCannotOpen, {0, error.m_cause});
   }
   entry->openMode = static_cast<uint8_t>(mode);
   MyCFile* raw = entry.release();
@@ -85,7 +85,7 @@ int XoClose::Execute(double* result, XoDLL& /*module*/) {
   } catch (const CFileException& e) {
     *result = -1.0;
     if (NewErrorMode()) fum.hFile.ForgetCurrent();
-    return FileExceptionFailure(e, 1156, 23);
+    return FileExceptionFailure(e, err::kCloseFailed);
   }
   fum.files.RemoveEntry(entry);
   delete entry;

@@ -26,7 +26,7 @@ int XoGetPos::Execute(double* result, XoDLL& /*module*/) {
   }
   if (position < 0) {
     // Beyond 2 GiB the position does not fit the result.
-    return NewErrorMode() ? 2 : Fail(1156, 0);
+    return NewErrorMode() ? 2 : Fail({err::kPositionTooLarge, 0});
   }
   *result = position;
   return 0;
@@ -37,7 +37,7 @@ XoSetPos::XoSetPos() : XoTracking("(pos[,hFile])"), pos_(AddArgument<XoInt>()) {
 }
 
 int XoSetPos::Execute(double* result, XoDLL& /*module*/) {
-  if (!Given(pos_)) return Fail(65, 10);
+  if (!Given(pos_)) return Fail(err::kMissingArgument);
   int32_t position = 0;
   const int s = SeekTo(IntArg(pos_), CFile::begin, position);
   return SeekResult(s, position, result);
@@ -61,7 +61,7 @@ XoJump::XoJump() : XoTracking("(offset[,hFile])"), offset_(AddArgument<XoInt>())
 }
 
 int XoJump::Execute(double* result, XoDLL& /*module*/) {
-  if (!Given(offset_)) return FailWithStatus(10, 10, 10, 10);
+  if (!Given(offset_)) return FailAnsweringCode(err::kMissingOffset);
   int32_t position = 0;
   const int s = SeekTo(IntArg(offset_), CFile::current, position);
   return SeekResult(s, position, result);
@@ -75,13 +75,13 @@ XoJumpChunk::XoJumpChunk()
 }
 
 int XoJumpChunk::Execute(double* result, XoDLL& /*module*/) {
-  if (!Given(offset_)) return FailWithStatus(10, 10, 10, 10);
+  if (!Given(offset_)) return FailAnsweringCode(err::kMissingOffset);
   XoDiscrete* widths = TheState().nBytes.get();
   if (widths == nullptr) return OutOfMemoryFailure();
   int32_t chunk = 0;
   if (Given(nBytes_)) {
     chunk = IntArg(nBytes_);
-    if (const int s = widths->CheckValue(chunk)) return s + 256;
+    if (const int s = widths->CheckValue(chunk)) return FromArgument(s);
   } else {
     chunk = widths->Int();
     if (const int s = widths->CheckValue(chunk)) return s;
@@ -98,7 +98,7 @@ XoSwitchMode::XoSwitchMode() : XoTracking("(mode[,hFile])"), mode_(AddArgument<X
 }
 
 int XoSwitchMode::Execute(double* result, XoDLL& /*module*/) {
-  if (!Given(mode_)) return Fail(65, 10);
+  if (!Given(mode_)) return Fail(err::kMissingArgument);
   FumState& fum = TheState();
   MyCFile* entry = CurrentEntry();
   int32_t saved = 0;
@@ -112,19 +112,19 @@ int XoSwitchMode::Execute(double* result, XoDLL& /*module*/) {
   } catch (const CFileException& e) {
     *result = -1.0;
     if (NewErrorMode()) fum.hFile.ForgetCurrent();
-    return FileExceptionFailure(e, 1156, 23);
+    return FileExceptionFailure(e, err::kCloseFailed);
   }
   const int32_t mode = IntArg(mode_);
   if (mode < 0 || mode > 2) {
     *result = -1.0;
-    return Fail(3, 12);
+    return Fail(err::kOutOfRange);
   }
   static constexpr unsigned kAccess[3] = {CFile::modeRead, CFile::modeWrite, CFile::modeReadWrite};
   CFileException error;
   if (!entry->Open(path.c_str(), kAccess[mode] | CFile::typeBinary, &error)) {
     *result = -1.0;
     fum.hFile.ResetValue();
-    return FailSysErr(1153, 0, 22, error.m_cause);
+    return FailSysErr(err::kCannotOpen, {0, error.m_cause});
   }
   entry->openMode = static_cast<uint8_t>(mode);
   int32_t position = 0;

@@ -10,7 +10,7 @@ namespace kfio {
 
 namespace {
 // A named file that the file system does not know.
-int NamedFileMissing() { return FailSysErr(1156, 2, 15, 0); }
+int NamedFileMissing() { return FailSysErr(err::kNoSuchFile, {2, 0}); }
 }  // namespace
 
 int XoExists::ParseArguments(char* arguments, XoDLL& module) {
@@ -35,7 +35,7 @@ int XoRemove::Execute(double* result, XoDLL& /*module*/) {
   try {
     CFile::Remove(name_.c_str());
   } catch (const CFileException& e) {
-    return FileExceptionFailure(e, 1156, 24, SysErrRule::kZero);
+    return FileExceptionFailure(e, err::kRemoveFailed, SysErrRule::kZero);
   }
   *result = 1.0;
   return 0;
@@ -53,7 +53,7 @@ int XoSize::ParseArguments(char* arguments, XoDLL& module) {
   hasName_ = false;
   if (Given(fileArg_) && Given(nameArg_)) {
     // One file per call: both arguments name none.
-    return FailSysErr(65, 0, 9, 0);
+    return FailSysErr(err::kHandleAndName, {0, 0});
   }
   if (Given(nameArg_)) {
     SetSysErr(0);
@@ -72,7 +72,7 @@ int XoSize::Execute(double* result, XoDLL& /*module*/) {
     try {
       size = entry_->GetLength();
     } catch (const CFileException& e) {
-      return FileExceptionFailure(e, 1156, 25);
+      return FileExceptionFailure(e, err::kSizeFailed);
     }
   } else if (hasName_) {
     CFileStatus status;

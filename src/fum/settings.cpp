@@ -42,9 +42,9 @@ int XoListSep::Execute(double* /*result*/, XoDLL& /*module*/) {
   const char* argument = TextArg(char_);
   std::vector<char> text(std::strlen(argument != nullptr ? argument : "") + 1);
   const char* separator = kutl::ArgumentText(argument, text.data(), text.size());
-  if (separator == nullptr) return Fail(65, 10);
+  if (separator == nullptr) return Fail(err::kMissingArgument);
   if (HostKnown() && HostCall(op::kCheckText, reinterpret_cast<uint64_t>(separator), 0) == ~0ull)
-    return Fail(6, 20);
+    return Fail(err::kSeparatorRefused);
   return listSep->SetChecked(static_cast<signed char>(separator[0]));
 }
 
