@@ -142,6 +142,29 @@ TEST_F(FailureRows, HelpRows) {
   host.refuseText.reset();
 }
 
+// The default mode's SysErr for each platform cause, the new mode's the cause.
+TEST_F(FailureRows, SysErrOfEveryCause) {
+  const std::pair<int, int> table[] = {
+      {CFileException::genericException, 0}, {CFileException::fileNotFound, 23},
+      {CFileException::badPath, 0},          {CFileException::tooManyOpenFiles, 24},
+      {CFileException::accessDenied, 13},    {CFileException::invalidFile, 9},
+      {CFileException::removeCurrentDir, 0}, {CFileException::directoryFull, 0},
+      {CFileException::badSeek, 0},          {CFileException::hardIO, 5},
+      {CFileException::sharingViolation, 36}, {CFileException::lockViolation, 0},
+      {CFileException::diskFull, 28},        {CFileException::endOfFile, 0},
+  };
+  std::vector<Row> rows;
+  for (const auto& [cause, sysErr] : table) {
+    rows.push_back({"cause", [cause = cause](FumTest& t) {
+                      static_cast<FailureRows&>(t).OpenTen();
+                      fault::Inject(fault::Op::Close, cause);
+                      return std::string();
+                    },
+                    "CLOSE", {1156, sysErr, 2}, -1, {23, cause, 23}, -1});
+  }
+  RunRows(rows);
+}
+
 TEST_F(FailureRows, EveryFileMethodClearsError) {
   OpenFile(MakeFile("a", "abc"), 0);
   for (bool newMode : {false, true}) {

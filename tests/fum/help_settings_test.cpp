@@ -26,12 +26,17 @@ TEST_F(FumTest, SyntaxLines) {
   EXPECT_EQ(Invoke("SYNTAX", "").result, 0);
   ASSERT_FALSE(host.output.empty());
   EXPECT_EQ(host.output[0], "Methods available in FUM: ");
-  Lines names(host.output.begin() + 1, host.output.end());
-  Lines expected;
-  for (const MemberEntry& e : TheFum().Methods()) expected.push_back(e.name);
+  const Lines names(host.output.begin() + 1, host.output.end());
+  const Lines expected = {
+      "RESET", "LISTSEP", "OPEN", "CLOSE", "CLOSEALL", "CLOSEALLFILES", "EXISTS", "EXIST",
+      "REMOVE", "DELETE", "SIZE", "GETPOS", "SETPOS", "REWIND", "TOSTART", "TOBEGIN",
+      "TOBEGINNING", "TOEND", "FFORWARD", "FASTFORWARD", "JUMP", "JUMPCHUNK", "JUMPCHUNKS",
+      "SWITCHMODE", "READ", "INTEGERREAD", "INTREAD", "WRITE", "INTEGERWRITE", "INTWRITE", "FREAD",
+      "FLOATREAD", "FWRITE", "FLOATWRITE", "DREAD", "DOUBLEREAD", "DWRITE", "DOUBLEWRITE",
+      "LDREAD", "LONGDOUBLEREAD", "LDOUBLEREAD", "LDWRITE", "LONGDOUBLEWRITE", "LDOUBLEWRITE",
+      "AREAD", "ARRAYREAD", "AWRITE", "ARRAYWRITE", "SYNTAX", "ALTERNATESPELLINGS",
+      "ALTERNATESPELLING", "ALTSPELLINGS", "ALTSPELLING", "ALTSPELL", "LISTALL", "LISTALLFILES"};
   EXPECT_EQ(names, expected);
-  EXPECT_EQ(expected.front(), "RESET");
-  EXPECT_EQ(expected.back(), "LISTALLFILES");
 }
 
 TEST_F(FumTest, AlternateSpellings) {
