@@ -33,6 +33,18 @@ SharedDiscrete& SharedBinTypes() {
   return binTypes;
 }
 
+// Values go between the converter and the host in runs of kRun: f(first
+// item of the run, its length) answers 0 to go on.
+template <typename F>
+int ForEachRun(uint32_t count, F f) {
+  for (uint32_t done = 0; done < count;) {
+    const auto n = static_cast<uint32_t>(std::min<std::size_t>(kRun, count - done));
+    if (const int r = f(done, n)) return r;
+    done += n;
+  }
+  return 0;
+}
+
 // A chunk read that the file layer refused.
 int ReadFailure(const CFileException& e) {
   return Fail(e.m_cause == CFileException::endOfFile ? err::kChunkReadAtEnd : err::kChunkReadFailed);
@@ -218,18 +230,15 @@ int XoARead::FromBuffer(uint32_t start, uint32_t count, const unsigned char* buf
   FUM_TypeConverter& c = TheConverter();
   const std::size_t stride = ItemSize();
   double values[kRun];
-  for (uint32_t done = 0; done < count;) {
-    const auto n = static_cast<uint32_t>(std::min<std::size_t>(kRun, count - done));
+  const int r = ForEachRun(count, [&](uint32_t done, uint32_t n) {
     std::size_t stored = 0;
-    const int r = c.DecodeArray(kind, width, buffer + done * stride, stride, n, values, &stored);
+    const int bad = c.DecodeArray(kind, width, buffer + done * stride, stride, n, values, &stored);
     const uint32_t base = first_ + start + done;  // below end_, which fits 31 bits
     for (std::size_t k = 0; k < stored; ++k)
       if (data.SetValue(static_cast<int32_t>(base + k), values[k]) != 0) return HostRefused();
-    if (r != 0) {
-      return StoreError(r);
-    }
-    done += n;
-  }
+    return bad != 0 ? StoreError(bad) : 0;
+  });
+  if (r != 0) return r;
   data.Finish();
   if (data.HostRefused()) return HostRefused();
   if (c.softError) SetError(c.softError);
@@ -243,15 +252,13 @@ int XoAWrite::ToBuffer(uint32_t start, uint32_t count, unsigned char* buffer) {
   FUM_TypeConverter& c = TheConverter();
   const std::size_t stride = ItemSize();
   double values[kRun];
-  for (uint32_t done = 0; done < count;) {
-    const auto n = static_cast<uint32_t>(std::min<std::size_t>(kRun, count - done));
+  const int r = ForEachRun(count, [&](uint32_t done, uint32_t n) {
     const uint32_t base = first_ + start + done;
     for (uint32_t k = 0; k < n; ++k) values[k] = data.GetValue(static_cast<int32_t>(base + k));
-    if (const int r = c.EncodeArray(kind, width, values, n, buffer + done * stride, stride)) {
-      return StoreError(r);
-    }
-    done += n;
-  }
+    const int bad = c.EncodeArray(kind, width, values, n, buffer + done * stride, stride);
+    return bad != 0 ? StoreError(bad) : 0;
+  });
+  if (r != 0) return r;
   if (c.softError) SetError(c.softError);
   return 0;
 }

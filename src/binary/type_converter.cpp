@@ -277,43 +277,29 @@ void FUM_TypeConverter::Reverse(unsigned char* bytes, int size) {
   }
 }
 
-int FUM_TypeConverter::ReadInt1(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
-  *value = c.signed_ ? DecodeInt<1, false, true>(bytes) : DecodeInt<1, false, false>(bytes);
-  return 0;
-}
-
-int FUM_TypeConverter::ReadInt2(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
-  if (c.ReversesOnRead(kInteger, 2)) c.Reverse(bytes, 2);
-  *value = c.signed_ ? DecodeInt<2, false, true>(bytes) : DecodeInt<2, false, false>(bytes);
+template <int N>
+int FUM_TypeConverter::ReadInt(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
+  if (N > 1 && c.ReversesOnRead(kInteger, N)) c.Reverse(bytes, N);
+  *value = c.signed_ ? DecodeInt<N, false, true>(bytes) : DecodeInt<N, false, false>(bytes);
   return 0;
 }
 
 // The sign byte is added in the scratch image, so the 24-bit value reads as a
 // 32-bit one.
-int FUM_TypeConverter::ReadInt3(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
+template <>
+int FUM_TypeConverter::ReadInt<3>(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
   if (c.ReversesOnRead(kInteger, 3)) c.Reverse(bytes, 3);
   std::memcpy(c.scratch_, bytes, 3);
   c.scratch_[3] = (c.signed_ && (bytes[2] & 0x80)) ? 0xFF : 0x00;
-  *value = c.signed_ ? DecodeInt<4, false, true>(c.scratch_)
-                     : DecodeInt<4, false, false>(c.scratch_);
+  *value = c.signed_ ? DecodeInt<4, false, true>(c.scratch_) : DecodeInt<4, false, false>(c.scratch_);
   return 0;
 }
 
-int FUM_TypeConverter::ReadInt4(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
-  if (c.ReversesOnRead(kInteger, 4)) c.Reverse(bytes, 4);
-  *value = c.signed_ ? DecodeInt<4, false, true>(bytes) : DecodeInt<4, false, false>(bytes);
-  return 0;
-}
-
-int FUM_TypeConverter::ReadFloat4(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
-  if (c.ReversesOnRead(kFloating, 4)) c.Reverse(bytes, 4);
-  *value = DecodeFloat4<false>(bytes);
-  return 0;
-}
-
-int FUM_TypeConverter::ReadFloat8(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
-  if (c.ReversesOnRead(kFloating, 8)) c.Reverse(bytes, 8);
-  *value = DecodeFloat8<false>(bytes);
+template <int N>
+int FUM_TypeConverter::ReadFloat(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
+  static_assert(N == 4 || N == 8, "IEEE single or double");
+  if (c.ReversesOnRead(kFloating, N)) c.Reverse(bytes, N);
+  *value = N == 4 ? DecodeFloat4<false>(bytes) : DecodeFloat8<false>(bytes);
   return 0;
 }
 
@@ -326,40 +312,23 @@ int FUM_TypeConverter::ReadBcd(FUM_TypeConverter&, unsigned char* bytes, double*
   return DecodeBcd(bytes, *value);
 }
 
-int FUM_TypeConverter::WriteInt1(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
-  EncodeInt<1, false>(bytes, *value, c.signed_ != 0);
+// Out of range (checked for 3 bytes only) is recorded but the low bytes are
+// still stored, so the caller's call goes on.
+template <int N>
+int FUM_TypeConverter::WriteInt(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
+  if (!EncodeInt<N, false>(bytes, *value, c.signed_ != 0)) c.softError = kOutOfRange;
+  if (N > 1 && c.ReversesOnWrite(kInteger, N)) c.Reverse(bytes, N);
   return 0;
 }
 
-int FUM_TypeConverter::WriteInt2(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
-  EncodeInt<2, false>(bytes, *value, c.signed_ != 0);
-  if (c.ReversesOnWrite(kInteger, 2)) c.Reverse(bytes, 2);
-  return 0;
-}
-
-// Out of range is recorded but the low three bytes are still stored, so the
-// caller's call goes on.
-int FUM_TypeConverter::WriteInt3(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
-  if (!EncodeInt<3, false>(bytes, *value, c.signed_ != 0)) c.softError = kOutOfRange;
-  if (c.ReversesOnWrite(kInteger, 3)) c.Reverse(bytes, 3);
-  return 0;
-}
-
-int FUM_TypeConverter::WriteInt4(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
-  EncodeInt<4, false>(bytes, *value, c.signed_ != 0);
-  if (c.ReversesOnWrite(kInteger, 4)) c.Reverse(bytes, 4);
-  return 0;
-}
-
-int FUM_TypeConverter::WriteFloat4(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
-  EncodeFloat4<false>(bytes, *value);
-  if (c.ReversesOnWrite(kFloating, 4)) c.Reverse(bytes, 4);
-  return 0;
-}
-
-int FUM_TypeConverter::WriteFloat8(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
-  EncodeFloat8<false>(bytes, *value);
-  if (c.ReversesOnWrite(kFloating, 8)) c.Reverse(bytes, 8);
+template <int N>
+int FUM_TypeConverter::WriteFloat(FUM_TypeConverter& c, unsigned char* bytes, double* value) {
+  static_assert(N == 4 || N == 8, "IEEE single or double");
+  if constexpr (N == 4)
+    EncodeFloat4<false>(bytes, *value);
+  else
+    EncodeFloat8<false>(bytes, *value);
+  if (c.ReversesOnWrite(kFloating, N)) c.Reverse(bytes, N);
   return 0;
 }
 
@@ -378,16 +347,16 @@ FUM_TypeConverter::Routine FUM_TypeConverter::Select(int kind, int size, bool re
   switch (kind) {
     case kInteger:
       switch (size) {
-        case 1: return reading ? ReadInt1 : WriteInt1;
-        case 2: return reading ? ReadInt2 : WriteInt2;
-        case 3: return reading ? ReadInt3 : WriteInt3;
-        case 4: return reading ? ReadInt4 : WriteInt4;
+        case 1: return reading ? ReadInt<1> : WriteInt<1>;
+        case 2: return reading ? ReadInt<2> : WriteInt<2>;
+        case 3: return reading ? ReadInt<3> : WriteInt<3>;
+        case 4: return reading ? ReadInt<4> : WriteInt<4>;
       }
       break;
     case kFloating:
       switch (size) {
-        case 4: return reading ? ReadFloat4 : WriteFloat4;
-        case 8: return reading ? ReadFloat8 : WriteFloat8;
+        case 4: return reading ? ReadFloat<4> : WriteFloat<4>;
+        case 8: return reading ? ReadFloat<8> : WriteFloat<8>;
         case 10: return reading ? ReadExtended : WriteExtended;
       }
       break;

@@ -82,20 +82,17 @@ class FUM_TypeConverter : public CObject {
   bool ReversesOnWrite(int kind, int size) const;
   void Reverse(unsigned char* bytes, int size);
 
-  static int ReadInt1(FUM_TypeConverter& c, unsigned char* bytes, double* value);
-  static int ReadInt2(FUM_TypeConverter& c, unsigned char* bytes, double* value);
-  static int ReadInt3(FUM_TypeConverter& c, unsigned char* bytes, double* value);
-  static int ReadInt4(FUM_TypeConverter& c, unsigned char* bytes, double* value);
-  static int ReadFloat4(FUM_TypeConverter& c, unsigned char* bytes, double* value);
-  static int ReadFloat8(FUM_TypeConverter& c, unsigned char* bytes, double* value);
+  // Integers of N bytes (1 to 4), IEEE floats of N bytes (4 or 8).
+  template <int N>
+  static int ReadInt(FUM_TypeConverter& c, unsigned char* bytes, double* value);
+  template <int N>
+  static int ReadFloat(FUM_TypeConverter& c, unsigned char* bytes, double* value);
   static int ReadExtended(FUM_TypeConverter& c, unsigned char* bytes, double* value);
   static int ReadBcd(FUM_TypeConverter& c, unsigned char* bytes, double* value);
-  static int WriteInt1(FUM_TypeConverter& c, unsigned char* bytes, double* value);
-  static int WriteInt2(FUM_TypeConverter& c, unsigned char* bytes, double* value);
-  static int WriteInt3(FUM_TypeConverter& c, unsigned char* bytes, double* value);
-  static int WriteInt4(FUM_TypeConverter& c, unsigned char* bytes, double* value);
-  static int WriteFloat4(FUM_TypeConverter& c, unsigned char* bytes, double* value);
-  static int WriteFloat8(FUM_TypeConverter& c, unsigned char* bytes, double* value);
+  template <int N>
+  static int WriteInt(FUM_TypeConverter& c, unsigned char* bytes, double* value);
+  template <int N>
+  static int WriteFloat(FUM_TypeConverter& c, unsigned char* bytes, double* value);
   static int WriteExtended(FUM_TypeConverter& c, unsigned char* bytes, double* value);
   static int WriteBcd(FUM_TypeConverter& c, unsigned char* bytes, double* value);
 

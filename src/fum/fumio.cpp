@@ -63,6 +63,13 @@ int XoTracking::SeekTo(int32_t offset, unsigned from, int32_t& position) {
   }
 }
 
+int XoTracking::MoveTo(int32_t offset, unsigned from, double* result) {
+  int32_t position = 0;
+  const int s = SeekTo(offset, from, position);
+  *result = s == 0 ? position : -1.0;
+  return s;
+}
+
 int XoDOS::FetchNameArgument(int i) {
   name_.clear();
   hasName_ = false;

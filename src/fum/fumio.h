@@ -52,6 +52,8 @@ class XoTracking : public XoGeneralIO {
   // The two shared steps on the current entry; positions as their low 32 bits.
   static int ReadPosition(int32_t& position);
   static int SeekTo(int32_t offset, unsigned from, int32_t& position);
+  // A seek whose new position becomes the result, -1 when it fails.
+  static int MoveTo(int32_t offset, unsigned from, double* result);
 };
 
 class XoDOS : public XoGeneralIO {

@@ -10,14 +10,6 @@
 
 namespace kfio {
 
-namespace {
-// A seek whose new position becomes the result, -1 when it fails.
-int SeekResult(int s, int32_t position, double* result) {
-  *result = s == 0 ? position : -1.0;
-  return s;
-}
-}  // namespace
-
 int XoGetPos::Execute(double* result, XoDLL& /*module*/) {
   int32_t position = 0;
   if (const int s = ReadPosition(position)) {
@@ -38,22 +30,15 @@ XoSetPos::XoSetPos() : XoTracking("(pos[,hFile])"), pos_(AddArgument<XoInt>()) {
 
 int XoSetPos::Execute(double* result, XoDLL& /*module*/) {
   if (!Given(pos_)) return Fail(err::kMissingArgument);
-  int32_t position = 0;
-  const int s = SeekTo(IntArg(pos_), CFile::begin, position);
-  return SeekResult(s, position, result);
+  return MoveTo(IntArg(pos_), CFile::begin, result);
 }
 
 int XoRewind::Execute(double* result, XoDLL& /*module*/) {
-  int32_t position = 0;
-  const int s = SeekTo(0, CFile::begin, position);
-  *result = s == 0 ? 0.0 : -1.0;
-  return s;
+  return MoveTo(0, CFile::begin, result);
 }
 
 int XoToEnd::Execute(double* result, XoDLL& /*module*/) {
-  int32_t position = 0;
-  const int s = SeekTo(0, CFile::end, position);
-  return SeekResult(s, position, result);
+  return MoveTo(0, CFile::end, result);
 }
 
 XoJump::XoJump() : XoTracking("(offset[,hFile])"), offset_(AddArgument<XoInt>()) {
@@ -62,9 +47,7 @@ XoJump::XoJump() : XoTracking("(offset[,hFile])"), offset_(AddArgument<XoInt>())
 
 int XoJump::Execute(double* result, XoDLL& /*module*/) {
   if (!Given(offset_)) return FailAnsweringCode(err::kMissingOffset);
-  int32_t position = 0;
-  const int s = SeekTo(IntArg(offset_), CFile::current, position);
-  return SeekResult(s, position, result);
+  return MoveTo(IntArg(offset_), CFile::current, result);
 }
 
 XoJumpChunk::XoJumpChunk()
@@ -88,9 +71,7 @@ int XoJumpChunk::Execute(double* result, XoDLL& /*module*/) {
   }
   const auto offset = static_cast<int32_t>(static_cast<uint32_t>(IntArg(offset_)) *
                                            static_cast<uint32_t>(chunk));
-  int32_t position = 0;
-  const int s = SeekTo(offset, CFile::current, position);
-  return SeekResult(s, position, result);
+  return MoveTo(offset, CFile::current, result);
 }
 
 XoSwitchMode::XoSwitchMode() : XoTracking("(mode[,hFile])"), mode_(AddArgument<XoInt>()) {
