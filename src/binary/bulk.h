@@ -79,9 +79,9 @@ class XoAIO : public XoBinIO {
  public:
   XoAIO();
   int ParseArguments(char* arguments, XoDLL& module) override;
-  int Execute(double* result, XoDLL& module) override;
 
  protected:
+  int Execute(double* result, XoDLL& module) override;
   virtual bool Reading() const = 0;
   // Loads the converter and checks it has a routine for (binType, nBytes):
   // 0, or 43 with Error set.

@@ -64,6 +64,8 @@ class XoRead : public XoIntIO {
   KFIO_DECLARE_DYNAMIC(XoRead, XoIntIO)
  public:
   XoRead();
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 
  private:
@@ -74,6 +76,8 @@ class XoWrite : public XoIntIO {
   KFIO_DECLARE_DYNAMIC(XoWrite, XoIntIO)
  public:
   XoWrite();
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 
  private:
@@ -86,6 +90,8 @@ class XoFloatRead : public XoRealIO {
   KFIO_DECLARE_DYNAMIC(XoFloatRead, XoRealIO)
  public:
   explicit XoFloatRead(int size);
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 
  private:
@@ -97,6 +103,8 @@ class XoFloatWrite : public XoRealIO {
   KFIO_DECLARE_DYNAMIC(XoFloatWrite, XoRealIO)
  public:
   explicit XoFloatWrite(int size);
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 
  private:

@@ -18,19 +18,21 @@ class XoListErr : public XoMethod {
   // Takes no arguments and leaves the log as it is, so it shows the errors
   // of the call before.
   int ParseArguments(char* /*arguments*/, XoDLL& /*module*/) override { return 0; }
-  int Execute(double* result, XoDLL& module) override;
   bool AfterRun(XoDLL& /*module*/) override { return false; }
+
+ protected:
+  int Execute(double* result, XoDLL& module) override;
 };
 
 class XoLastErrId : public XoMethod {
   KFIO_DECLARE_DYNAMIC(XoLastErrId, XoMethod)
- public:
+ protected:
   int Execute(double* result, XoDLL& module) override;
 };
 
 class XoReset : public XoMethod {
   KFIO_DECLARE_DYNAMIC(XoReset, XoMethod)
- public:
+ protected:
   int Execute(double* result, XoDLL& module) override;
 };
 

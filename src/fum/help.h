@@ -9,6 +9,8 @@ class XoSyntax : public XoHelpIO {
   KFIO_DECLARE_DYNAMIC(XoSyntax, XoHelpIO)
  public:
   XoSyntax() : XoHelpIO("([method])"), name_(AddArgument<XoString>()) {}
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 
  private:
@@ -19,6 +21,8 @@ class XoAltSpell : public XoHelpIO {
   KFIO_DECLARE_DYNAMIC(XoAltSpell, XoHelpIO)
  public:
   XoAltSpell() : XoHelpIO("([method/property])"), name_(AddArgument<XoString>()) {}
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 
  private:
@@ -30,6 +34,8 @@ class XoListAll : public XoHelpIO {
  public:
   XoListAll()
       : XoHelpIO("([mode][,path])"), mode_(AddArgument<XoString>()), path_(AddArgument<XoString>()) {}
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 
  private:

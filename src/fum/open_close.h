@@ -13,7 +13,6 @@ class XoOpen : public XoGeneralIO {
  public:
   XoOpen();
   bool SplitsArguments() const override { return true; }
-  int Execute(double* result, XoDLL& module) override;
   void ResetState() override;
   const MemberTable* SubTable() const override { return &members_; }
 
@@ -23,6 +22,9 @@ class XoOpen : public XoGeneralIO {
   std::unique_ptr<XoBounded> openMode;
   XoString fileName;
   XoString wksName;
+
+ protected:
+  int Execute(double* result, XoDLL& module) override;
 
  private:
   int nameArg_ = -1;  // argument slot
@@ -35,6 +37,8 @@ class XoClose : public XoGeneralIO {
  public:
   XoClose();
   int FileArgumentIndex() const override { return LastArgumentIndex(); }
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 };
 
@@ -42,6 +46,8 @@ class XoCloseAll : public XoGeneralIO {
   KFIO_DECLARE_DYNAMIC(XoCloseAll, XoGeneralIO)
  public:
   XoCloseAll() : XoGeneralIO("()") {}
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 };
 

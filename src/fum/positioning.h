@@ -10,6 +10,8 @@ class XoGetPos : public XoTracking {
   KFIO_DECLARE_DYNAMIC(XoGetPos, XoTracking)
  public:
   XoGetPos() : XoTracking("([hFile])") { AddArgument<XoInt>(); }
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 };
 
@@ -17,6 +19,8 @@ class XoSetPos : public XoTracking {
   KFIO_DECLARE_DYNAMIC(XoSetPos, XoTracking)
  public:
   XoSetPos();
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 
  private:
@@ -27,6 +31,8 @@ class XoRewind : public XoTracking {
   KFIO_DECLARE_DYNAMIC(XoRewind, XoTracking)
  public:
   XoRewind() : XoTracking("([hFile])") { AddArgument<XoInt>(); }
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 };
 
@@ -34,6 +40,8 @@ class XoToEnd : public XoTracking {
   KFIO_DECLARE_DYNAMIC(XoToEnd, XoTracking)
  public:
   XoToEnd() : XoTracking("([hFile])") { AddArgument<XoInt>(); }
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 };
 
@@ -41,6 +49,8 @@ class XoJump : public XoTracking {
   KFIO_DECLARE_DYNAMIC(XoJump, XoTracking)
  public:
   XoJump();
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 
  private:
@@ -51,6 +61,8 @@ class XoJumpChunk : public XoTracking {
   KFIO_DECLARE_DYNAMIC(XoJumpChunk, XoTracking)
  public:
   XoJumpChunk();
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 
  private:
@@ -62,6 +74,8 @@ class XoSwitchMode : public XoTracking {
   KFIO_DECLARE_DYNAMIC(XoSwitchMode, XoTracking)
  public:
   XoSwitchMode();
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 
  private:

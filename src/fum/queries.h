@@ -11,6 +11,8 @@ class XoExists : public XoDOS {
  public:
   XoExists() : XoDOS("(filename$)"), nameArg_(AddArgument<XoString>()) {}
   int ParseArguments(char* arguments, XoDLL& module) override;
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 
  private:
@@ -22,6 +24,8 @@ class XoRemove : public XoDOS {
  public:
   XoRemove() : XoDOS("(filename$)"), nameArg_(AddArgument<XoString>()) {}
   int ParseArguments(char* arguments, XoDLL& module) override;
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 
  private:
@@ -34,6 +38,8 @@ class XoSize : public XoDOS {
   XoSize();
   int FileArgumentIndex() const override { return 0; }
   int ParseArguments(char* arguments, XoDLL& module) override;
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 
  private:

@@ -69,6 +69,8 @@ class XoListSep : public XoFUMIO {
   XoListSep()
       : XoFUMIO("([\"char\"])\r\nNote: Lack of an argument will reset list seperator to \",\"."),
         char_(AddArgument<XoString>()) {}
+
+ protected:
   int Execute(double* result, XoDLL& module) override;
 
  private:
