@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "kutl/names.h"
+
 namespace refhost {
 
 namespace {
@@ -11,15 +13,6 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsNameStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool IsNameChar(char c) { return IsNameStart(c) || IsDigit(c); }
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
 
 class Parser {
  public:
@@ -146,7 +139,7 @@ class Parser {
     const std::string name(text_.substr(start, pos_ - start));
     if (auto exact = variables_.find(name); exact != variables_.end()) return exact->second;
     for (const auto& [key, value] : variables_) {
-      if (SameNameIgnoringCase(key, name)) return value;
+      if (kfio::kutl::EqualNoCase(key, name)) return value;
     }
     return std::nullopt;
   }

@@ -4,15 +4,18 @@
 
 #include <algorithm>
 
+#include "kutl/names.h"
+
 namespace refhost {
 
 namespace {
 
-char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+using kfio::kutl::EqualNoCase;
+using kfio::kutl::UpperAscii;
 
 std::string Folded(std::string_view name) {
   std::string folded(name);
-  for (char& c : folded) c = Fold(c);
+  for (char& c : folded) c = UpperAscii(c);
   return folded;
 }
 
@@ -21,9 +24,9 @@ int64_t LetterIndex(std::string_view name) {
   if (name.empty() || name.size() > 12) return -1;  // 26^12 still fits
   int64_t n = 0;
   for (char c : name) {
-    c = Fold(c);
-    if (c < 'a' || c > 'z') return -1;
-    n = n * 26 + (c - 'a' + 1);
+    c = UpperAscii(c);
+    if (c < 'A' || c > 'Z') return -1;
+    n = n * 26 + (c - 'A' + 1);
   }
   return n - 1;
 }
@@ -31,11 +34,6 @@ int64_t LetterIndex(std::string_view name) {
 const std::string kNone;
 
 }  // namespace
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Fold(x) == Fold(y); });
-}
 
 std::string LetterName(std::size_t index) {
   std::string name;
@@ -64,7 +62,7 @@ const HostDataset* HostPage::Column(int column) const {
 
 int HostPage::FindColumn(std::string_view name) const {
   for (std::size_t i = 0; i < columns_.size(); ++i)
-    if (SameName(columns_[i].name, name)) return static_cast<int>(i) + 1;
+    if (EqualNoCase(columns_[i].name, name)) return static_cast<int>(i) + 1;
   return 0;
 }
 
@@ -75,7 +73,7 @@ int32_t HostPage::RowCount() const {
 }
 
 bool HostPage::NameTaken(std::string_view name, int except) const {
-  if (Valid(except) && SameName(columns_[except - 1].name, name)) return false;
+  if (Valid(except) && EqualNoCase(columns_[except - 1].name, name)) return false;
   return taken_.count(Folded(name)) != 0;
 }
 

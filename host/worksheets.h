@@ -13,8 +13,6 @@
 
 namespace refhost {
 
-// Names are compared without regard to case (ASCII letters).
-bool SameName(std::string_view a, std::string_view b);
 // The spreadsheet-letter name of a 0-based index: A..Z, AA..AZ, BA, ...
 std::string LetterName(std::size_t index);
 

@@ -2,7 +2,6 @@
 #include "binary/type_converter.h"
 
 #include <bit>
-#include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -10,6 +9,7 @@
 
 #include "bridge/host_blocks.h"
 #include "bridge/truncate.h"
+#include "kutl/names.h"
 
 namespace kfio {
 
@@ -246,14 +246,6 @@ constexpr TypeEntry kTypes[] = {
     {FUM_TypeConverter::kFloating, 10, "LDOUBLE"}, {FUM_TypeConverter::kBcd, 10, "BCD"},
 };
 
-bool SameTextIgnoringCase(const char* a, const char* b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b)
-    if (std::toupper(static_cast<unsigned char>(*a)) !=
-        std::toupper(static_cast<unsigned char>(*b)))
-      return false;
-  return *a == *b;
-}
-
 }  // namespace
 
 // 2-byte integers have their own rule (order 1 reverses them, and on writing
@@ -381,7 +373,7 @@ const char* FUM_TypeConverter::TypeName(int kind, int size) {
 bool FUM_TypeConverter::FindTypeName(const char* name, int& kind, int& size) {
   if (name == nullptr) return false;
   for (const TypeEntry& t : kTypes) {
-    if (SameTextIgnoringCase(name, t.name)) {
+    if (kutl::EqualNoCase(name, t.name)) {
       kind = t.kind;
       size = t.size;
       return true;

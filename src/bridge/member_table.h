@@ -2,8 +2,9 @@
 // are further pairs for the same object.
 #pragma once
 
-#include <cctype>
 #include <vector>
+
+#include "kutl/names.h"
 
 namespace kfio {
 
@@ -18,11 +19,7 @@ using MemberTable = std::vector<MemberEntry>;
 
 // Names are matched without regard to case.
 inline bool EqualNoCase(const char* a, const char* b) {
-  if (a == nullptr || b == nullptr) return false;
-  for (; *a != '\0' && *b != '\0'; ++a, ++b)
-    if (std::toupper(static_cast<unsigned char>(*a)) != std::toupper(static_cast<unsigned char>(*b)))
-      return false;
-  return *a == *b;
+  return a != nullptr && b != nullptr && kutl::EqualNoCase(a, b);
 }
 
 // The first entry whose name matches, or null.

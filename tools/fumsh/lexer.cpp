@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "kutl/names.h"
 #include "tools/fumsh/script_error.h"
 
 namespace kfio::fumsh {
@@ -12,7 +13,6 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsNameChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // A character in a message: itself when printable, else its code, so a
 // binary line cannot garble the terminal.
@@ -85,7 +85,7 @@ class Lexer {
       if (name.size() != 1) {
         throw ScriptError("string variables are A$ to Z$, not '" + name + "$'");
       }
-      return Token{TokenKind::kStringVar, std::string(1, Upper(name[0])), {}};
+      return Token{TokenKind::kStringVar, std::string(1, kfio::kutl::UpperAscii(name[0])), {}};
     }
     if (SameName(name, "fum") && Peek() == '.') return FumToken(std::move(name));
     return Token{TokenKind::kName, std::move(name), {}};
@@ -183,13 +183,7 @@ class Lexer {
 
 }  // namespace
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Upper(a[i]) != Upper(b[i])) return false;
-  }
-  return true;
-}
+bool SameName(std::string_view a, std::string_view b) { return kfio::kutl::EqualNoCase(a, b); }
 
 std::string FumRef::Spelling() const {
   std::string text = object + "." + FullName();
