@@ -11,11 +11,14 @@ void ErrorLog::Record(int32_t id, const char* text) {
   else
     records_[position_].text.reset();
   lastErrorId_ = id;
+  empty_ = false;
 }
 
 void ErrorLog::Clear() {
+  if (empty_) return;  // every method call clears: most find nothing to do
   for (Entry& r : records_) r = {};
   position_ = 0;
+  empty_ = true;
 }
 
 ErrorLog& TheErrorLog() {

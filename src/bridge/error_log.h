@@ -31,6 +31,7 @@ class ErrorLog {
   Entry records_[kSize];
   uint16_t position_ = 0;
   int32_t lastErrorId_ = 0;
+  bool empty_ = true;
 };
 
 ErrorLog& TheErrorLog();

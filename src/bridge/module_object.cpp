@@ -80,21 +80,23 @@ int XoDLL::AccessPropertyIn(const char* name, uint16_t accessKind, void* value,
                             const MemberTable& table, XoMethod* /*owner*/) {
   if (name == nullptr) return 0;
   const uint16_t wanted = accessKind & 3;
-  bool sawIndexed = false;
-  for (const MemberEntry& e : table) {
-    const uint16_t k = e.member->Kind();
-    if (k & kind::kIndexed) {
-      sawIndexed = true;
-      continue;
-    }
-    if (k == wanted && EqualNoCase(e.name, name)) {
-      const int s = (accessKind & access::kString)
-                        ? e.member->AccessString(static_cast<char*>(value), accessKind)
-                        : e.member->AccessNumber(static_cast<double*>(value), accessKind);
-      if (s != 0) return s;
+  // The plain member of that name and kind; indexed members are passed over.
+  int match = -1;
+  for (int i = table.First(name); i >= 0; i = table.Next(i)) {
+    if (table[i].member->Kind() == wanted) {
+      match = i;
       break;
     }
   }
+  if (match >= 0) {
+    const MemberEntry& e = table[match];
+    const int s = (accessKind & access::kString)
+                      ? e.member->AccessString(static_cast<char*>(value), accessKind)
+                      : e.member->AccessNumber(static_cast<double*>(value), accessKind);
+    if (s != 0) return s;
+  }
+  // The walk that found the member (or ran to the end) met an indexed one.
+  const bool sawIndexed = table.FirstIndexed() < (match >= 0 ? match : table.size());
   const int missing = MissingMember(name, nullptr, accessKind, value);
   if (missing != 0 || !sawIndexed) return missing;
 
@@ -103,14 +105,15 @@ int XoDLL::AccessPropertyIn(const char* name, uint16_t accessKind, void* value,
   const int number = kutl::SplitTrailingNumber(base, sizeof base, name);
   const bool countAccess = (accessKind & (access::kAssignCount | access::kReadCount)) != 0;
   if (!countAccess && number < 1) return 0;
-  for (const MemberEntry& e : table) {
-    const uint16_t k = e.member->Kind();
-    if (!(k & kind::kIndexed) || !EqualNoCase(e.name, base)) continue;
+  for (int i = table.First(base); i >= 0; i = table.Next(i)) {
+    XoScript* m = table[i].member;
+    const uint16_t k = m->Kind();
+    if (!(k & kind::kIndexed)) continue;
     if (!countAccess && (k & ~kind::kIndexed) != wanted) continue;
-    if (countAccess) return e.member->AccessCount(static_cast<double*>(value), accessKind);
+    if (countAccess) return m->AccessCount(static_cast<double*>(value), accessKind);
     return (accessKind & access::kString)
-               ? e.member->AccessElementString(static_cast<char*>(value), number - 1, accessKind)
-               : e.member->AccessElementNumber(static_cast<double*>(value), number - 1, accessKind);
+               ? m->AccessElementString(static_cast<char*>(value), number - 1, accessKind)
+               : m->AccessElementNumber(static_cast<double*>(value), number - 1, accessKind);
   }
   return missing;
 }
@@ -126,9 +129,8 @@ int XoDLL::CallMethodIn(const char* name, char* arguments, double* result,
 int XoDLL::AccessMethodMemberIn(const char* method, const char* member, uint16_t accessKind,
                                 void* value, const MemberTable& table) {
   bool answered = false;
-  for (const MemberEntry& e : table) {
-    if (!EqualNoCase(e.name, method)) continue;
-    const int r = static_cast<XoMethod*>(e.member)->AccessMember(*this, member, accessKind, value);
+  for (int i = table.First(method); i >= 0; i = table.Next(i)) {
+    const int r = static_cast<XoMethod*>(table[i].member)->AccessMember(*this, member, accessKind, value);
     if (r == 1) {
       answered = true;
       continue;

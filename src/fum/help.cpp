@@ -16,8 +16,7 @@ namespace {
 // The member of the last row whose name matches (each name stands once).
 XoScript* Lookup(const MemberTable& table, const char* name) {
   XoScript* found = nullptr;
-  for (const MemberEntry& e : table)
-    if (EqualNoCase(e.name, name)) found = e.member;
+  for (int i = table.First(name); i >= 0; i = table.Next(i)) found = table[i].member;
   return found;
 }
 

@@ -13,7 +13,6 @@ namespace kfio {
 
 namespace {
 constexpr int32_t kWidths[] = {1, 2, 3, 4, 8, 10};
-FumState* g_state = nullptr;
 }  // namespace
 
 FumState::FumState()
@@ -22,15 +21,13 @@ FumState::FumState()
       signedValues(GuardedNew<XoBounded>(0, 1, 0)),
       nLineMode(GuardedNew<XoBounded>(0, 2, 0)),
       listSep(GuardedNew<XoBounded>(0, 255, ',')) {
-  g_state = this;
+  instance_ = this;
 }
 
 FumState::~FumState() {
   files.CloseAllEntries(false);
-  if (g_state == this) g_state = nullptr;
+  if (instance_ == this) instance_ = nullptr;
 }
-
-FumState& TheState() { return *g_state; }
 
 int XoListSep::Execute(double* /*result*/, XoDLL& /*module*/) {
   XoBounded* listSep = TheState().listSep.get();

@@ -58,10 +58,14 @@ class FumState {
  protected:
   MemberTable properties_;
   MemberTable methods_;
+
+ private:
+  friend FumState& TheState();
+  static inline FumState* instance_ = nullptr;
 };
 
 // The one state, from anywhere in the file methods.
-FumState& TheState();
+inline FumState& TheState() { return *FumState::instance_; }
 
 class XoListSep : public XoFUMIO {
   KFIO_DECLARE_DYNAMIC(XoListSep, XoFUMIO)
