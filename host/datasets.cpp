@@ -25,15 +25,21 @@ double NumberOf(std::string_view text) {
 
 }  // namespace
 
-void BlockStore::Grow(std::size_t block, std::size_t offset) {
+void BlockStore::Extend(std::size_t block, uint32_t offset) {
   if (block >= blocks_.size()) blocks_.resize(block + 1);
-  std::vector<double>& storage = blocks_[block];
-  // Only block 0 starts small; a write into any later block means the
-  // dataset is large, so that block is taken whole at once.
-  std::size_t wanted = kBlockSize;
-  if (block == 0)
-    wanted = std::min<std::size_t>(kBlockSize, std::max({offset + 1, storage.size() * 2, std::size_t{16}}));
-  storage.resize(wanted, kfio::kMissingValue);
+  Block& b = blocks_[block];
+  if (offset >= b.capacity) {
+    // Only block 0 starts small; a write into any later block means the
+    // dataset is large, so that block is taken whole at once.
+    uint32_t wanted = kBlockSize;
+    if (block == 0) wanted = std::min<uint32_t>(kBlockSize, std::max({offset + 1, b.capacity * 2, 16u}));
+    std::unique_ptr<double[]> data(new double[wanted]);
+    if (b.filled != 0) std::copy(b.data.get(), b.data.get() + b.filled, data.get());
+    b.data = std::move(data);
+    b.capacity = wanted;
+  }
+  std::fill(b.data.get() + b.filled, b.data.get() + offset, kfio::kMissingValue);
+  b.filled = offset + 1;
 }
 
 void BlockStore::ClearFrom(int32_t from) {
@@ -43,9 +49,8 @@ void BlockStore::ClearFrom(int32_t from) {
   if (keep < blocks_.size()) blocks_.resize(keep);  // frees the blocks past `from`
   const std::size_t partial = static_cast<uint32_t>(from) >> kBlockBits;
   if (partial < blocks_.size()) {
-    std::vector<double>& storage = blocks_[partial];
-    const std::size_t offset = static_cast<uint32_t>(from) & (kBlockSize - 1);
-    if (offset < storage.size()) std::fill(storage.begin() + offset, storage.end(), kfio::kMissingValue);
+    Block& b = blocks_[partial];
+    b.filled = std::min(b.filled, static_cast<uint32_t>(from) & (kBlockSize - 1));
   }
   end_ = from;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,7 +18,10 @@ namespace refhost {
 
 // Doubles by index, in blocks of kBlockSize so that growing never copies a
 // large dataset; only the first block grows geometrically, so a small
-// dataset costs little. Elements never written read as the missing value.
+// dataset costs little. Elements never written read as the missing value
+// without being stored: each block keeps how far it has been written (its
+// high-water mark), and only a gap below a write is filled. Storage is
+// taken uninitialised, so growing touches only the pages that are written.
 class BlockStore {
  public:
   static constexpr int kBlockBits = 16;
@@ -26,17 +30,30 @@ class BlockStore {
   // `index` must not be negative.
   void Set(int32_t index, double value) {
     const std::size_t block = static_cast<uint32_t>(index) >> kBlockBits;
-    const std::size_t offset = static_cast<uint32_t>(index) & (kBlockSize - 1);
-    if (block >= blocks_.size() || offset >= blocks_[block].size()) Grow(block, offset);
-    blocks_[block][offset] = value;
+    const uint32_t offset = static_cast<uint32_t>(index) & (kBlockSize - 1);
+    if (block < blocks_.size()) {
+      Block& b = blocks_[block];
+      if (offset < b.filled) {  // below the mark, so below End() too
+        b.data[offset] = value;
+        return;
+      }
+      if (offset == b.filled && offset < b.capacity) {  // the next one, in room
+        b.data[offset] = value;
+        b.filled = offset + 1;
+        if (index >= end_) end_ = int64_t{index} + 1;
+        return;
+      }
+    }
+    Extend(block, offset);
+    blocks_[block].data[offset] = value;
     if (index >= end_) end_ = int64_t{index} + 1;
   }
   double Get(int32_t index) const {
     const std::size_t block = static_cast<uint32_t>(index) >> kBlockBits;
-    const std::size_t offset = static_cast<uint32_t>(index) & (kBlockSize - 1);
-    if (index < 0 || block >= blocks_.size() || offset >= blocks_[block].size())
+    const uint32_t offset = static_cast<uint32_t>(index) & (kBlockSize - 1);
+    if (index < 0 || block >= blocks_.size() || offset >= blocks_[block].filled)
       return kfio::kMissingValue;
-    return blocks_[block][offset];
+    return blocks_[block].data[offset];
   }
   // Forgets every element at `from` and beyond.
   void ClearFrom(int32_t from);
@@ -44,9 +61,15 @@ class BlockStore {
   int64_t End() const { return end_; }
 
  private:
-  void Grow(std::size_t block, std::size_t offset);
+  struct Block {
+    std::unique_ptr<double[]> data;
+    uint32_t capacity = 0;
+    uint32_t filled = 0;  // [0, filled) hold values; the rest was never written
+  };
+  // Makes room for `offset` in `block` and fills the gap below it.
+  void Extend(std::size_t block, uint32_t offset);
 
-  std::vector<std::vector<double>> blocks_;
+  std::vector<Block> blocks_;
   int64_t end_ = 0;
 };
 

@@ -233,9 +233,9 @@ int XoARead::FromBuffer(uint32_t start, uint32_t count, const unsigned char* buf
   const int r = ForEachRun(count, [&](uint32_t done, uint32_t n) {
     std::size_t stored = 0;
     const int bad = c.DecodeArray(kind, width, buffer + done * stride, stride, n, values, &stored);
-    const uint32_t base = first_ + start + done;  // below end_, which fits 31 bits
-    for (std::size_t k = 0; k < stored; ++k)
-      if (data.SetValue(static_cast<int32_t>(base + k), values[k]) != 0) return HostRefused();
+    const auto base = static_cast<int32_t>(first_ + start + done);  // below end_: fits 31 bits
+    const auto decoded = static_cast<int32_t>(stored);
+    if (data.SetValues(base, values, decoded) != decoded) return HostRefused();
     return bad != 0 ? StoreError(bad) : 0;
   });
   if (r != 0) return r;
@@ -253,8 +253,7 @@ int XoAWrite::ToBuffer(uint32_t start, uint32_t count, unsigned char* buffer) {
   const std::size_t stride = ItemSize();
   double values[kRun];
   const int r = ForEachRun(count, [&](uint32_t done, uint32_t n) {
-    const uint32_t base = first_ + start + done;
-    for (uint32_t k = 0; k < n; ++k) values[k] = data.GetValue(static_cast<int32_t>(base + k));
+    data.GetValues(static_cast<int32_t>(first_ + start + done), values, static_cast<int32_t>(n));
     const int bad = c.EncodeArray(kind, width, values, n, buffer + done * stride, stride);
     return bad != 0 ? StoreError(bad) : 0;
   });

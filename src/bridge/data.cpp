@@ -1,6 +1,7 @@
 // Host dataset wrappers: lookup, elements, pairs, texts, sizing, arithmetic.
 #include "bridge/data.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -254,6 +255,38 @@ double XoData::GetValue(int32_t index) {
   ElementBlock b{index, 0, 0.0};
   if (HostCall(op::kGetElement, handle_, reinterpret_cast<uint64_t>(&b)) != 0) return kMissingValue;
   return b.value;
+}
+
+int32_t XoData::SetValues(int32_t first, const double* values, int32_t count) {
+  if (!IsAttached() || count <= 0) return 0;
+  const HostLink link = TheHostLink();
+  int32_t stored = count;  // without a host every write counts as done
+  if (link.callback != nullptr) {
+    ElementBlock b{first, 0, 0.0};
+    for (stored = 0; stored < count; ++stored, ++b.index) {
+      b.value = values[stored];
+      if (link.callback(link.context, op::kSetElement, handle_, reinterpret_cast<uint64_t>(&b)) != 0) {
+        refused_ = true;
+        break;
+      }
+    }
+  }
+  if (stored > 0) Written(first + stored - 1);
+  return stored;
+}
+
+void XoData::GetValues(int32_t first, double* out, int32_t count) {
+  const HostLink link = TheHostLink();
+  if (!IsAttached() || link.callback == nullptr) {
+    std::fill(out, out + count, kMissingValue);
+    return;
+  }
+  ElementBlock b{first, 0, 0.0};
+  for (int32_t i = 0; i < count; ++i, ++b.index) {
+    const uint64_t answer =
+        link.callback(link.context, op::kGetElement, handle_, reinterpret_cast<uint64_t>(&b));
+    out[i] = answer != 0 ? kMissingValue : b.value;
+  }
 }
 
 bool XoData::IsTextData() {

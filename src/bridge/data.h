@@ -90,6 +90,13 @@ class XoData : public XoKavler {
   double GetValue(int32_t index);
   bool IsTextData();
 
+  // A run of elements from `first` on, with one host link and one element
+  // block for the whole run. SetValues answers how many were stored, fewer
+  // when the host refused one (and HostRefused then says so); GetValues
+  // gives the missing value for each element the host cannot deliver.
+  int32_t SetValues(int32_t first, const double* values, int32_t count);
+  void GetValues(int32_t first, double* out, int32_t count);
+
   uint64_t Handle() const { return handle_; }
   int32_t RangeStart() const { return rangeStart_; }
   int32_t RangeEnd() const { return rangeEnd_; }

@@ -38,6 +38,14 @@ TEST(HostDatasetTest, WritesPastTheEndGrowButOnlyResizeSetsTheSize) {
   EXPECT_EQ(d.Value(17), kMissing);
   EXPECT_EQ(d.Value(far), kMissing);
   EXPECT_FALSE(d.Resize(-1));
+
+  // A write past a forgotten stretch leaves the stretch missing, never stale.
+  for (int32_t i = 0; i < 20; ++i) d.SetValue(i, i);
+  ASSERT_TRUE(d.Resize(5));
+  d.SetValue(12, 12.5);
+  ASSERT_TRUE(d.Resize(20));
+  for (int32_t i : {4, 5, 11, 12, 13})
+    EXPECT_EQ(d.Value(i), i == 4 ? 4.0 : i == 12 ? 12.5 : kMissing) << i;
 }
 
 TEST(HostPageTest, LetterNamesFillGapsAndRowsSizeEveryColumn) {
