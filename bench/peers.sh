@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Times, as whole processes over several runs, fumsh reading a file of
-# 50,000,000 16-bit integers into a dataset with ARead, against
-# numpy.fromfile(...).astype(numpy.float64) on the same file, and prints the
-# median ratio (target: at most 1.5).
+# Times, as whole processes over several interleaved runs, fumsh reading a
+# file of 50,000,000 16-bit integers into a dataset with ARead, against
+# numpy.fromfile(...).astype(numpy.float64) on the same file: with numpy's
+# request for transparent huge pages as it comes, and with that request
+# switched off. Prints medians of the wall, user and system time and of the
+# peak memory of each, and the ratios (targets: fumsh at most 1.0 times
+# numpy without huge pages; fumsh's peak at most the dataset plus 16 MB).
 #
 #   bench/peers.sh [RUNS]        (default 7 runs each)
 #
@@ -32,38 +35,80 @@ rng = numpy.random.default_rng(7)
 rng.integers(-32768, 32767, size=int(sys.argv[2]), dtype=numpy.int16).tofile(sys.argv[1])
 PY
 
-# Seconds of one run of a command, from a monotonic clock.
-seconds() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null
-  end=$(date +%s%N)
-  awk -v a="$start" -v b="$end" 'BEGIN {printf "%.6f\n", (b - a) / 1e9}'
+# One run of a command: "wall user system peak_MB", from the kernel's
+# accounting of the child (wait4), the wall time from a monotonic clock.
+measure() {
+  "$python" - "$@" <<'PY'
+import os, sys, time
+start = time.monotonic()
+pid = os.fork()
+if pid == 0:
+    devnull = os.open(os.devnull, os.O_WRONLY)
+    os.dup2(devnull, 1)
+    os.execv(sys.argv[1], sys.argv[1:])
+_, status, usage = os.wait4(pid, 0)
+wall = time.monotonic() - start
+if os.waitstatus_to_exitcode(status) != 0:
+    sys.exit("failed: " + " ".join(sys.argv[1:]))
+print(f"{wall:.6f} {usage.ru_utime:.6f} {usage.ru_stime:.6f} {usage.ru_maxrss / 1024:.1f}")
+PY
 }
 
 median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
+column_median() { awk -v c="$1" '{print $c}' | median; }
 
 script="fum.nBytes = 2
 fum.Signed = 1
 h = fum.Open($data, 0)
 n = fum.ARead(d, 1, $count, 0)
 print n"
-numpy_code="import numpy, sys; a = numpy.fromfile(sys.argv[1], dtype=numpy.int16).astype(numpy.float64); print(a.size)"
+numpy_code() {
+  echo "import sys, numpy"
+  [[ $1 == off ]] && echo "numpy.core.multiarray._set_madvise_hugepage(False)"
+  echo "a = numpy.fromfile(sys.argv[1], dtype=numpy.int16).astype(numpy.float64); print(a.size)"
+}
+numpy_on=$(numpy_code on)
+numpy_off=$(numpy_code off)
 
-# Warm the page cache and check both read every value.
+# Warm the page cache and check that each reads every value.
 same() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a + 0 == b + 0)}'; }
 same "$("$fumsh" -c "$script")" "$count" || { echo "fumsh did not read $count values" >&2; exit 1; }
-same "$("$python" -c "$numpy_code" "$data")" "$count" || { echo "numpy did not read $count values" >&2; exit 1; }
+same "$("$python" -c "$numpy_on" "$data")" "$count" || { echo "numpy did not read $count values" >&2; exit 1; }
+same "$("$python" -c "$numpy_off" "$data")" "$count" || { echo "numpy did not read $count values" >&2; exit 1; }
 
-fum_times=() np_times=()
+: >"$work/fum" ; : >"$work/np_on" ; : >"$work/np_off"
 for ((i = 0; i < runs; i++)); do
-  fum_times+=("$(seconds "$fumsh" -c "$script")")
-  np_times+=("$(seconds "$python" -c "$numpy_code" "$data")")
+  measure "$fumsh" -c "$script" >>"$work/fum"
+  measure "$python" -c "$numpy_on" "$data" >>"$work/np_on"
+  measure "$python" -c "$numpy_off" "$data" >>"$work/np_off"
 done
-fum_median=$(printf '%s\n' "${fum_times[@]}" | median)
-np_median=$(printf '%s\n' "${np_times[@]}" | median)
-ratio=$(awk -v a="$fum_median" -v b="$np_median" 'BEGIN {printf "%.4f", a / b}')
-printf 'fumsh ARead     median %.3f s over %d runs\n' "$fum_median" "$runs"
-printf 'numpy fromfile  median %.3f s over %d runs\n' "$np_median" "$runs"
-printf 'ratio           %.2f (target <= 1.5: %s)\n' "$ratio" \
-  "$(awk -v r="$ratio" 'BEGIN {print (r <= 1.5) ? "met" : "NOT met"}')"
+
+thp=$(cat /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo unknown)
+case $thp in
+  *"[never]"*) pages="no: the kernel has transparent huge pages off, so both numpy runs are alike" ;;
+  *"[madvise]"*|*"[always]"*) pages="yes, when asked (kernel setting: $thp)" ;;
+  *) pages="unknown (kernel setting: $thp)" ;;
+esac
+printf 'huge pages for numpy: %s\n' "$pages"
+printf '%-30s %9s %9s %9s %10s\n' "median of $runs runs" "wall s" "user s" "sys s" "peak MB"
+for name in fum np_on np_off; do
+  case $name in
+    fum) label="fumsh ARead" ;;
+    np_on) label="numpy, huge pages asked" ;;
+    np_off) label="numpy, huge pages not asked" ;;
+  esac
+  printf '%-30s %9.3f %9.3f %9.3f %10.1f\n' "$label" \
+    "$(column_median 1 <"$work/$name")" "$(column_median 2 <"$work/$name")" \
+    "$(column_median 3 <"$work/$name")" "$(column_median 4 <"$work/$name")"
+done
+
+fum_wall=$(column_median 1 <"$work/fum")
+ratio_off=$(awk -v a="$fum_wall" -v b="$(column_median 1 <"$work/np_off")" 'BEGIN {printf "%.2f", a / b}')
+ratio_on=$(awk -v a="$fum_wall" -v b="$(column_median 1 <"$work/np_on")" 'BEGIN {printf "%.2f", a / b}')
+dataset_mb=$(awk -v n="$count" 'BEGIN {printf "%.1f", n * 8 / 1048576}')
+fum_peak=$(column_median 4 <"$work/fum")
+printf 'ratio to numpy without huge pages  %s (target <= 1.0: %s)\n' "$ratio_off" \
+  "$(awk -v r="$ratio_off" 'BEGIN {print (r <= 1.0) ? "met" : "NOT met"}')"
+printf 'ratio to numpy with huge pages     %s\n' "$ratio_on"
+printf 'fumsh peak %s MB against the dataset %s MB + 16 MB: %s\n' "$fum_peak" "$dataset_mb" \
+  "$(awk -v p="$fum_peak" -v d="$dataset_mb" 'BEGIN {print (p <= d + 16) ? "met" : "NOT met"}')"

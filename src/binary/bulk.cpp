@@ -5,7 +5,6 @@
 #include <cstring>
 #include <new>
 
-#include "bridge/data.h"
 #include "fum/errors.h"
 #include "fum/file_entry.h"
 #include "fum/settings.h"
@@ -25,6 +24,11 @@ void DefaultRelease(unsigned char* buffer) { delete[] buffer; }
 
 XoBulk::ChunkAllocator g_allocate = DefaultAllocate;
 XoBulk::ChunkDeallocator g_release = DefaultRelease;
+
+// The most one transfer buffers at a time: large enough that a piece costs
+// one file operation among millions of values, small beside any dataset.
+constexpr std::size_t kPieceBytes = std::size_t{4} << 20;
+std::size_t g_pieceBytes = kPieceBytes;
 
 constexpr int32_t kBinTypes[] = {0, 1, 2};
 // Built on first use, so it outlives the module object that uses it.
@@ -64,7 +68,12 @@ void XoBulk::SetAllocator(ChunkAllocator allocate, ChunkDeallocator release) {
   g_release = release;
 }
 
-void XoBulk::ResetAllocator() { SetAllocator(DefaultAllocate, DefaultRelease); }
+void XoBulk::ResetAllocator() {
+  SetAllocator(DefaultAllocate, DefaultRelease);
+  g_pieceBytes = kPieceBytes;
+}
+
+void XoBulk::SetPieceBytes(std::size_t bytes) { g_pieceBytes = std::max<std::size_t>(bytes, 1); }
 
 int XoBulk::BulkTransfer(MyCFile* file, uint32_t itemSize, uint32_t count, uint32_t splitBudget,
                          bool reading) {
@@ -84,11 +93,12 @@ int XoBulk::Chunk(uint32_t count, uint32_t start) {
   uint64_t bytes = static_cast<uint64_t>(itemSize_) * count;
   if (start + count == itemCount_) bytes -= std::min<uint64_t>(bytes, TrailingBytes());
 
+  uint64_t position = 0;
   if (reading_) {
     // Never allocate more than the file can still deliver.
     try {
       const uint64_t length = file_->GetLength();
-      const uint64_t position = file_->GetPosition();
+      position = file_->GetPosition();
       bytes = std::min(bytes, length > position ? length - position : 0);
     } catch (const CFileException& e) {
       return lastResult_ = ReadFailure(e);
@@ -96,9 +106,14 @@ int XoBulk::Chunk(uint32_t count, uint32_t start) {
     if (bytes == 0) return lastResult_ = StoreError(err::kEndOfFile);
   }
 
+  // A large chunk streams through a buffer of at most g_pieceBytes (whole
+  // items, at least one), reused piece after piece.
+  const uint32_t perPiece = static_cast<uint32_t>(
+      std::clamp<uint64_t>(g_pieceBytes / std::max<uint32_t>(itemSize_, 1), 1, count));
+  const uint64_t bufferBytes = std::min<uint64_t>(bytes, uint64_t{perPiece} * itemSize_);
   ChunkBuffer buffer;
   try {
-    buffer.data = g_allocate(static_cast<std::size_t>(bytes));
+    buffer.data = g_allocate(static_cast<std::size_t>(bufferBytes));
   } catch (const std::bad_alloc&) {
     if (count < 2) return lastResult_ = kOutOfMemory;
     const uint32_t half = count / 2;
@@ -113,41 +128,69 @@ int XoBulk::Chunk(uint32_t count, uint32_t start) {
     }
     return lastResult_ = r;
   }
-  const int r = reading_ ? ReadChunk(count, start, buffer.data, bytes)
-                         : WriteChunk(count, start, buffer.data, bytes);
+  const int r = reading_ ? ReadChunk(count, start, buffer.data, position, bytes, perPiece)
+                         : WriteChunk(count, start, buffer.data, perPiece);
   return lastResult_ = r;
 }
 
-int XoBulk::ReadChunk(uint32_t count, uint32_t start, unsigned char* buffer, uint64_t bytes) {
-  unsigned delivered = 0;
-  try {
-    delivered = file_->Read(buffer, static_cast<unsigned>(bytes));
-  } catch (const CFileException& e) {
-    return ReadFailure(e);
-  }
-  if (delivered == 0) return StoreError(err::kEndOfFile);
+int XoBulk::ReadChunk(uint32_t count, uint32_t start, unsigned char* buffer, uint64_t position,
+                      uint64_t bytes, uint32_t perPiece) {
   // An item counts once its value is whole; the gap after it may be missing.
   const uint32_t valueBytes = itemSize_ - std::min(itemSize_, TrailingBytes());
-  uint32_t whole = 0;
-  if (delivered >= valueBytes)
-    whole = std::min<uint64_t>(count, (delivered - valueBytes) / std::max<uint32_t>(itemSize_, 1) + 1);
-  const int r = FromBuffer(start, whole, buffer);
-  if (r != 0) return r;
+  uint64_t left = bytes;
+  uint32_t done = 0;
+  int r = 0;
+  while (done < count && left > 0) {
+    const uint32_t n = std::min(perPiece, count - done);
+    const auto want = static_cast<unsigned>(std::min<uint64_t>(left, uint64_t{n} * itemSize_));
+    unsigned delivered = 0;
+    try {
+      delivered = file_->Read(buffer, want);
+    } catch (const CFileException& e) {
+      r = ReadFailure(e);
+      break;
+    }
+    if (delivered == 0) break;
+    uint32_t whole = 0;
+    if (delivered >= valueBytes)
+      whole = std::min<uint64_t>(n, (delivered - valueBytes) / std::max<uint32_t>(itemSize_, 1) + 1);
+    r = FromBuffer(start + done, whole, buffer);
+    done += whole;
+    left -= delivered;
+    if (r != 0 && left > 0) {
+      // The chunk's bytes are read whether or not their values could be
+      // used: the file position ends where one read of the chunk leaves it.
+      try {
+        file_->Seek(static_cast<int64_t>(position + bytes), CFile::begin);
+      } catch (const CFileException&) {
+        // The failure already in Error is the one to report.
+      }
+    }
+    if (r != 0 || whole < n) break;
+  }
+  r = FinishChunk(r);
   // The file ended early: the values past it are not stored.
-  if (whole < count) return StoreError(err::kEndOfFile);
-  return 0;
+  if (r == 0 && done < count) return StoreError(err::kEndOfFile);
+  return r;
 }
 
-int XoBulk::WriteChunk(uint32_t count, uint32_t start, unsigned char* buffer, uint64_t bytes) {
-  // Gaps between values are written as zero bytes.
-  std::memset(buffer, 0, static_cast<std::size_t>(bytes));
-  if (const int r = ToBuffer(start, count, buffer)) return r;
-  try {
-    file_->Write(buffer, static_cast<unsigned>(bytes));
-  } catch (const CFileException&) {
-    return Fail(err::kChunkWriteFailed);
+int XoBulk::WriteChunk(uint32_t count, uint32_t start, unsigned char* buffer, uint32_t perPiece) {
+  int r = 0;
+  for (uint32_t done = 0, n = 0; done < count && r == 0; done += n) {
+    n = std::min(perPiece, count - done);
+    uint64_t bytes = uint64_t{n} * itemSize_;
+    if (start + done + n == itemCount_) bytes -= std::min<uint64_t>(bytes, TrailingBytes());
+    // Gaps between values are written as zero bytes.
+    std::memset(buffer, 0, static_cast<std::size_t>(bytes));
+    r = ToBuffer(start + done, n, buffer);
+    if (r != 0) break;
+    try {
+      file_->Write(buffer, static_cast<unsigned>(bytes));
+    } catch (const CFileException&) {
+      r = Fail(err::kChunkWriteFailed);
+    }
   }
-  return 0;
+  return FinishChunk(r);
 }
 
 XoBinIO::XoBinIO(const char* syntax) : XoBulk(syntax) { SharedBinTypes().Acquire(); }
@@ -216,50 +259,62 @@ int XoAIO::Execute(double* result, XoDLL& /*module*/) {
 
 int XoAIO::HostRefused() { return Fail(err::kOutOfRange); }
 
-int XoAIO::SelectRoutine(bool reading, int& kind, int& width) const {
-  kind = BinTypes()->Int();
-  width = TheState().NBytes();
-  if (LoadedConverter().Select(kind, width, reading) != nullptr) return 0;
+int XoAIO::SelectRoutine(bool reading) {
+  kind_ = BinTypes()->Int();
+  width_ = TheState().NBytes();
+  if (LoadedConverter().Select(kind_, width_, reading) != nullptr) return 0;
   return StoreError(FUM_TypeConverter::kNoRoutine);
 }
 
 int XoARead::FromBuffer(uint32_t start, uint32_t count, const unsigned char* buffer) {
-  XoResultData data(DatasetName());
-  int kind = 0, width = 0;
-  if (const int s = SelectRoutine(true, kind, width)) return s;
+  if (!data_) {
+    data_.emplace(DatasetName());
+    if (const int s = SelectRoutine(true)) return s;
+  }
   FUM_TypeConverter& c = TheConverter();
   const std::size_t stride = ItemSize();
   double values[kRun];
-  const int r = ForEachRun(count, [&](uint32_t done, uint32_t n) {
+  return ForEachRun(count, [&](uint32_t done, uint32_t n) {
     std::size_t stored = 0;
-    const int bad = c.DecodeArray(kind, width, buffer + done * stride, stride, n, values, &stored);
+    const int bad = c.DecodeArray(kind_, width_, buffer + done * stride, stride, n, values, &stored);
     const auto base = static_cast<int32_t>(first_ + start + done);  // below end_: fits 31 bits
     const auto decoded = static_cast<int32_t>(stored);
-    if (data.SetValues(base, values, decoded) != decoded) return HostRefused();
+    if (data_->SetValues(base, values, decoded) != decoded) return HostRefused();
     return bad != 0 ? StoreError(bad) : 0;
   });
-  if (r != 0) return r;
-  data.Finish();
-  if (data.HostRefused()) return HostRefused();
-  if (c.softError) SetError(c.softError);
+}
+
+int XoARead::FinishChunk(int result) {
+  if (!data_) return result;
+  data_->Close();
+  const bool refused = data_->HostRefused();
+  data_.reset();
+  if (result != 0) return result;
+  if (refused) return HostRefused();
+  if (TheConverter().softError) SetError(TheConverter().softError);
   return 0;
 }
 
 int XoAWrite::ToBuffer(uint32_t start, uint32_t count, unsigned char* buffer) {
-  XoSourceData data(DatasetName());
-  int kind = 0, width = 0;
-  if (const int s = SelectRoutine(false, kind, width)) return s;
+  if (!data_) {
+    data_.emplace(DatasetName());
+    if (const int s = SelectRoutine(false)) return s;
+  }
   FUM_TypeConverter& c = TheConverter();
   const std::size_t stride = ItemSize();
   double values[kRun];
-  const int r = ForEachRun(count, [&](uint32_t done, uint32_t n) {
-    data.GetValues(static_cast<int32_t>(first_ + start + done), values, static_cast<int32_t>(n));
-    const int bad = c.EncodeArray(kind, width, values, n, buffer + done * stride, stride);
+  return ForEachRun(count, [&](uint32_t done, uint32_t n) {
+    data_->GetValues(static_cast<int32_t>(first_ + start + done), values, static_cast<int32_t>(n));
+    const int bad = c.EncodeArray(kind_, width_, values, n, buffer + done * stride, stride);
     return bad != 0 ? StoreError(bad) : 0;
   });
-  if (r != 0) return r;
-  if (c.softError) SetError(c.softError);
-  return 0;
+}
+
+int XoAWrite::FinishChunk(int result) {
+  if (!data_) return result;
+  data_.reset();
+  if (result == 0 && TheConverter().softError) SetError(TheConverter().softError);
+  return result;
 }
 
 }  // namespace kfio

@@ -5,8 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "binary/scribe.h"
+#include "bridge/data.h"
 
 namespace kfio {
 
@@ -22,6 +24,9 @@ class XoBulk : public XoScribe {
   using ChunkAllocator = unsigned char* (*)(std::size_t bytes);
   using ChunkDeallocator = void (*)(unsigned char* buffer);
   static void SetAllocator(ChunkAllocator allocate, ChunkDeallocator release);
+  // Tests: a smaller buffer, so small transfers stream in several pieces.
+  static void SetPieceBytes(std::size_t bytes);
+  // Puts back both the allocator and the buffer size.
   static void ResetAllocator();
 
   // 1 when the transfer ended for lack of memory, else 0; other failures
@@ -37,13 +42,18 @@ class XoBulk : public XoScribe {
   virtual int ToBuffer(uint32_t /*start*/, uint32_t /*count*/, unsigned char* /*buffer*/) {
     return 0;
   }
+  // After the pieces of one chunk, whatever they answered (`result`): what
+  // a chunk opened for its pieces is closed; answers the chunk's result.
+  virtual int FinishChunk(int result) { return result; }
   uint32_t ItemSize() const { return itemSize_; }
   uint32_t LastResult() const { return lastResult_; }
 
  private:
   int Chunk(uint32_t count, uint32_t start);
-  int ReadChunk(uint32_t count, uint32_t start, unsigned char* buffer, uint64_t bytes);
-  int WriteChunk(uint32_t count, uint32_t start, unsigned char* buffer, uint64_t bytes);
+  // `position` is where the chunk starts in the file, `bytes` what it reads.
+  int ReadChunk(uint32_t count, uint32_t start, unsigned char* buffer, uint64_t position,
+                uint64_t bytes, uint32_t perPiece);
+  int WriteChunk(uint32_t count, uint32_t start, unsigned char* buffer, uint32_t perPiece);
 
   MyCFile* file_ = nullptr;
   bool reading_ = true;
@@ -84,8 +94,11 @@ class XoAIO : public XoBinIO {
   int Execute(double* result, XoDLL& module) override;
   virtual bool Reading() const = 0;
   // Loads the converter and checks it has a routine for (binType, nBytes):
-  // 0, or 43 with Error set.
-  int SelectRoutine(bool reading, int& kind, int& width) const;
+  // 0, or 43 with Error set. Once per chunk: loading clears the converter's
+  // record of values out of range, which the chunk's pieces add up.
+  int SelectRoutine(bool reading);
+  int kind_ = 0;
+  int width_ = 0;
   // The host would not take a value or the dataset's new length: the
   // transfer stops there with the range error, values stored so far stay.
   static int HostRefused();
@@ -100,11 +113,18 @@ class XoAIO : public XoBinIO {
   int binType_ = -1;  // argument slot
 };
 
+// Each chunk opens its dataset at its first piece, so a read that fails
+// first opens nothing, and closes it in FinishChunk: the dataset takes its
+// new length once per chunk, however many pieces stream through.
 class XoARead : public XoAIO {
   KFIO_DECLARE_DYNAMIC(XoARead, XoAIO)
  protected:
   bool Reading() const override { return true; }
   int FromBuffer(uint32_t start, uint32_t count, const unsigned char* buffer) override;
+  int FinishChunk(int result) override;
+
+ private:
+  std::optional<XoResultData> data_;
 };
 
 class XoAWrite : public XoAIO {
@@ -112,6 +132,10 @@ class XoAWrite : public XoAIO {
  protected:
   bool Reading() const override { return false; }
   int ToBuffer(uint32_t start, uint32_t count, unsigned char* buffer) override;
+  int FinishChunk(int result) override;
+
+ private:
+  std::optional<XoSourceData> data_;
 };
 
 }  // namespace kfio

@@ -72,7 +72,9 @@ XoData::XoData(TemporaryByRange t) {
   Resize(t.from, t.to);
 }
 
-XoData::~XoData() { Finish(); }
+XoData::~XoData() {
+  if (!closed_) Finish();
+}
 
 bool XoData::HasError() {
   if (IsAttached()) return false;

@@ -70,6 +70,12 @@ class XoData : public XoKavler {
   virtual int Clear() { return Resize(0, 0); }
   // Extends the dataset over what was written; 1 when it resized.
   virtual int Finish();
+  // Finish now, and not again when the object goes; HostRefused then tells
+  // whether the host took every write and the new length.
+  void Close() {
+    Finish();
+    closed_ = true;
+  }
   virtual void SetRange(int32_t from, int32_t to) {
     rangeStart_ = from;
     rangeEnd_ = to;
@@ -134,6 +140,7 @@ class XoData : public XoKavler {
   int32_t highestWritten_ = -1;
   int32_t temporary_ = 0;
   bool refused_ = false;
+  bool closed_ = false;
 };
 
 // Data the module writes, data it reads, and text columns.
