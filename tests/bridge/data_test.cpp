@@ -2,6 +2,7 @@
 // services they call, the blocks they pass and what they make of answers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -15,83 +16,67 @@
 namespace kfio {
 namespace {
 
-// Answers the dataset services from a map of index -> value, and records
+// Answers the dataset services from one map of index -> value for every
+// dataset, finds datasets of 5 elements and the page "Data1", and records
 // every call.
 struct RecordingHost {
   struct Call {
     uint32_t op;
     uint64_t a;
-    SizeBlock size{};
+    std::string name;  // of a dataset lookup
+    SizeBlock size{};  // of a resize
   };
   std::vector<Call> calls;
   std::map<int32_t, double> values;
-  int32_t extent = 5;
   bool text = false;
-  uint64_t failOp = 0;
-  std::string lastName;
+  uint32_t failOp = 0;
 
   static uint64_t Serve(uint64_t context, uint32_t opcode, uint64_t a, uint64_t b) {
     auto& self = *reinterpret_cast<RecordingHost*>(context);
-    Call call{opcode, a};
-    if (opcode == self.failOp) {
-      self.calls.push_back(call);
-      return 1;
-    }
+    Call& call = self.calls.emplace_back(Call{opcode, a, {}, {}});
+    if (opcode == self.failOp) return 1;
     switch (opcode) {
       case op::kFindDataset:
+        if (a != 0) call.name = reinterpret_cast<const char*>(a);
+        [[fallthrough]];
       case op::kFindColumnByNumber:
-      case op::kNewUnnamedTemp: {
-        if (opcode == op::kFindDataset && a != 0) self.lastName = reinterpret_cast<const char*>(a);
+      case op::kNewUnnamedTemp:
         if (b != 0) {
           auto* block = reinterpret_cast<DatasetBlock*>(b);
-          block->cell[0] = 0;
-          block->cell[1] = self.extent;
-          block->cell[2] = 0;
-          block->cell[3] = self.extent;
+          block->cell[0] = block->cell[2] = 0;
+          block->cell[1] = block->cell[3] = 5;
         }
-        self.calls.push_back(call);
         return 77;
-      }
       case op::kSetElement: {
         auto* e = reinterpret_cast<ElementBlock*>(b);
         self.values[e->index] = e->value;
-        break;
+        return 0;
       }
       case op::kGetElement: {
         auto* e = reinterpret_cast<ElementBlock*>(b);
         auto it = self.values.find(e->index);
-        if (it == self.values.end()) {
-          self.calls.push_back(call);
-          return 1;
-        }
+        if (it == self.values.end()) return 1;
         e->value = it->second;
-        break;
+        return 0;
       }
       case op::kResize:
         call.size = *reinterpret_cast<SizeBlock*>(b);
-        break;
-      case op::kGetPair: {
-        auto* p = reinterpret_cast<PairBlock*>(b);
-        p->first = 1.0;
-        p->second = 2.0;
-        break;
-      }
+        return 0;
+      case op::kGetPair:
+        reinterpret_cast<PairBlock*>(b)->first = 1.0;
+        reinterpret_cast<PairBlock*>(b)->second = 2.0;
+        return 0;
       case op::kIsText:
-        self.calls.push_back(call);
         return self.text ? 1 : 0;
       case op::kFindPage:
-        self.calls.push_back(call);
         return std::strcmp(reinterpret_cast<const char*>(b), "Data1") == 0 ? 500 : 0;
       case op::kColumnName:
         std::strcpy(reinterpret_cast<char*>(b), "B");
-        break;
+        return 0;
       case op::kQueryColumn:
         reinterpret_cast<ColumnQueryBlock*>(b)->one = 0;
-        break;
-      default:
-        break;
+        return 0;
     }
-    self.calls.push_back(call);
     return 0;
   }
 
@@ -100,10 +85,9 @@ struct RecordingHost {
     for (const Call& c : calls) n += c.op == opcode;
     return n;
   }
-  const Call* Last(uint32_t opcode) const {
-    for (auto it = calls.rbegin(); it != calls.rend(); ++it)
-      if (it->op == opcode) return &*it;
-    return nullptr;
+  const Call& Last(uint32_t opcode) const {
+    auto is = [=](const Call& c) { return c.op == opcode; };
+    return *std::find_if(calls.rbegin(), calls.rend(), is);
   }
 };
 
@@ -118,30 +102,33 @@ class Data : public ::testing::Test {
 };
 
 TEST_F(Data, FinishResizesOnceToCoverWhatWasWritten) {
-  {
-    XoResultData d("d");
-    EXPECT_EQ(d.RangeStart(), 0);
-    EXPECT_EQ(d.RangeEnd(), 5);
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(d.SetValue(i, i * 1.5), 0);
-    EXPECT_EQ(host.Count(op::kResize), 0);
+  const struct {
+    const char* label;
+    int32_t writeFrom, writeTo;  // the elements written
+    int resizes;
+    int64_t to;
+  } cases[] = {
+      {"written past the end", 0, 10, 1, 10},
+      {"nothing written, nothing resized", 0, 0, 0, 0},
+      {"written inside: the extent stays", 2, 3, 1, 5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    host.calls.clear();
+    {
+      XoResultData d("d");
+      EXPECT_EQ(d.RangeStart(), 0);
+      EXPECT_EQ(d.RangeEnd(), 5);
+      for (int32_t i = c.writeFrom; i < c.writeTo; ++i) EXPECT_EQ(d.SetValue(i, i * 1.5), 0);
+      EXPECT_EQ(host.Count(op::kResize), 0);
+    }
+    ASSERT_EQ(host.Count(op::kResize), c.resizes);
+    if (c.resizes == 0) continue;
+    const SizeBlock& size = host.Last(op::kResize).size;
+    EXPECT_EQ(size.from, 0);
+    EXPECT_EQ(size.to, c.to);
+    EXPECT_EQ(size.format, 32770);
   }
-  ASSERT_EQ(host.Count(op::kResize), 1);
-  const SizeBlock& size = host.Last(op::kResize)->size;
-  EXPECT_EQ(size.from, 0);
-  EXPECT_EQ(size.to, 10);
-  EXPECT_EQ(size.format, 32770);
-
-  host.calls.clear();
-  { XoResultData quiet("d"); }
-  EXPECT_EQ(host.Count(op::kResize), 0);  // nothing written, nothing resized
-
-  host.calls.clear();
-  {
-    XoResultData inside("d");
-    inside.SetValue(2, 1.0);
-  }
-  ASSERT_EQ(host.Count(op::kResize), 1);
-  EXPECT_EQ(host.Last(op::kResize)->size.to, 5);  // written inside: the extent stays
 }
 
 TEST_F(Data, LookupsAndDetachedWrappers) {
@@ -154,12 +141,12 @@ TEST_F(Data, LookupsAndDetachedWrappers) {
   EXPECT_EQ(TheErrorLog().LastErrorId(), 1000);
 
   XoResultData unnamed(nullptr);
-  EXPECT_EQ(host.Last(op::kFindDataset)->a, 0u);  // without must-exist a null name asks with 0
+  EXPECT_EQ(host.Last(op::kFindDataset).a, 0u);  // without must-exist a null name asks with 0
   EXPECT_TRUE(unnamed.IsAttached());
 
   const std::string longName(40, 'n');
   XoResultData cut(longName.c_str());
-  EXPECT_EQ(host.lastName, std::string(24, 'n'));  // cut to the host's limit
+  EXPECT_EQ(host.Last(op::kFindDataset).name, std::string(24, 'n'));  // cut to the host's limit
 }
 
 TEST_F(Data, ElementsPairsAndRanges) {
@@ -186,7 +173,8 @@ TEST_F(Data, DivisionGuard) {
     double x, y, expected;
   } cases[] = {{1.0, 1e-309, kMissingValue}, {1e-300, 1e-10, 1e-290}, {6.0, 3.0, 2.0},
                {0.0, 0.0, kMissingValue},   {-4.0, 0.5, -8.0},       {1e300, 1e-9, kMissingValue}};
-  for (const Case& c : cases) EXPECT_DOUBLE_EQ(GuardedDivide(c.x, c.y), c.expected) << c.x << "/" << c.y;
+  for (const Case& c : cases)
+    EXPECT_DOUBLE_EQ(GuardedDivide(c.x, c.y), c.expected) << c.x << "/" << c.y;
 
   host.values = {{0, 2.0}, {1, 4.0}, {2, 1e300}, {3, 0.0}, {4, -6.0}};
   XoResultData d("d");
@@ -232,7 +220,7 @@ TEST_F(Data, WorksheetPages) {
   host.text = false;
   EXPECT_EQ(page.SetCellValue(1, 7, 3.0), 0);
   EXPECT_EQ(host.values[7], 3.0);
-  EXPECT_EQ(host.Last(op::kResize)->size.to, 8);  // the cell's wrapper grew the column
+  EXPECT_EQ(host.Last(op::kResize).size.to, 8);  // the cell's wrapper grew the column
 }
 
 TEST_F(Data, NoHostMeansNoDataset) {

@@ -1,10 +1,12 @@
 // The exported entry: command codes, flagged calls and the call state.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cmath>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "bridge/entry.h"
 #include "bridge/error_log.h"
@@ -14,119 +16,100 @@
 namespace {
 
 using refhost::RefHost;
-
-struct CommandCase {
-  const char* label;
-  uint16_t command;
-  const char* member;  // property name; "" lists
-  uint32_t expected;
-  int32_t callState;
-};
+constexpr double kUnchecked = std::numeric_limits<double>::quiet_NaN();
 
 TEST(Entry, CommandCodesAndCallState) {
-  const CommandCase cases[] = {
-      {"read number", 18, "ERROR", 1, -1},
-      {"flagged read number", 18 | 0x8000, "ERROR", 1, 0},
-      {"assign number", 17, "WARNMSG", 1, -1},
-      {"flagged assign number", 17 | 0x8000, "WARNMSG", 1, 0},
-      {"unknown name", 18, "NOSUCH", 0, -1},
-      {"flagged unknown name", 18 | 0x8000, "NOSUCH", 2, 1},
-      {"string command on a number", 19, "ERROR", 0, -1},
-      {"count of a plain number", 2051, "ERROR", 2, -1},
-      {"command 16", 16, "ERROR", 2, -1},
-      {"command 21", 21, "ERROR", 2, -1},
-      {"flagged command 21", 21 | 0x8000, "ERROR", 2, 0},
-      {"command 2053", 2053, "ERROR", 2, -1},
+  const struct {
+    const char* label;
+    const char* object;  // a method's name
+    const char* member;  // a property's name, or a method's arguments
+    uint16_t command;
+    uint32_t expected;
+    int32_t callState;
+    double value;  // after the call, which starts with 3
+  } cases[] = {
+      {"read number", nullptr, "ERROR", 18, 1, -1, kUnchecked},
+      {"flagged read number", nullptr, "ERROR", 18 | 0x8000, 1, 0, kUnchecked},
+      {"assign number", nullptr, "WARNMSG", 17, 1, -1, 3.0},
+      {"flagged assign number", nullptr, "WARNMSG", 17 | 0x8000, 1, 0, 3.0},
+      {"unknown name", nullptr, "NOSUCH", 18, 0, -1, 3.0},
+      {"flagged unknown name", nullptr, "NOSUCH", 18 | 0x8000, 2, 1, 3.0},
+      {"string command on a number", nullptr, "ERROR", 19, 0, -1, kUnchecked},
+      {"count of a plain number", nullptr, "ERROR", 2051, 2, -1, kUnchecked},
+      {"command 16", nullptr, "ERROR", 16, 2, -1, 3.0},
+      {"command 21", nullptr, "ERROR", 21, 2, -1, 3.0},
+      {"flagged command 21", nullptr, "ERROR", 21 | 0x8000, 2, 0, 3.0},
+      {"command 2053", nullptr, "ERROR", 2053, 2, -1, 3.0},
+      {"method call", "LASTERRID", "", 3073, 1, -1, 77.0},
+      {"flagged method call does not run", "lastErrId", "", 3073 | 0x8000, 1, 0, 3.0},
+      {"unknown method", "NOSUCHMETHOD", "", 3073, 0, -1, 3.0},
+      {"flagged unknown method", "NOSUCHMETHOD", "", 3073 | 0x8000, 2, 1, 3.0},
   };
   RefHost host(&XODLL);
-  for (const CommandCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
+    kfio::TheErrorLog().Record(77, "x");
     double value = 3.0;
     std::string member = c.member;
-    EXPECT_EQ(host.Raw(nullptr, member.data(), &value, c.command), c.expected);
+    EXPECT_EQ(host.Raw(c.object, member.data(), &value, c.command), c.expected);
+    if (!std::isnan(c.value)) {
+      EXPECT_EQ(value, c.value);
+    }
+    int32_t state = 99;
+    char empty[1] = "";
+    EXPECT_EQ(host.Raw(nullptr, empty, &state, 30), 1u);
+    EXPECT_EQ(state, c.callState);
+    EXPECT_EQ(host.CallState(), c.callState);  // asking changes nothing
   }
-}
-
-TEST(Entry, CallStateQueryChangesNothing) {
-  RefHost host(&XODLL);
-  double v = 0;
-  host.GetNumber("NOSUCH", v, true);
-  int32_t state = 99;
-  char empty[1] = "";
-  EXPECT_EQ(host.Raw(nullptr, empty, &state, 30), 1u);
-  EXPECT_EQ(state, 1);
-  EXPECT_EQ(host.CallState(), 1);  // asking twice gives the same answer
-}
-
-TEST(Entry, FlaggedMethodCallDoesNotRun) {
-  RefHost host(&XODLL);
-  kfio::TheErrorLog().Record(77, "x");
-  double result = 5.0;
-  EXPECT_EQ(host.Call("lastErrId", "", result, true), 1u);
-  EXPECT_EQ(result, 5.0);
-  EXPECT_EQ(host.CallState(), 0);
-  EXPECT_EQ(host.Call("LASTERRID", "", result), 1u);
-  EXPECT_EQ(result, 77.0);
-  EXPECT_EQ(host.Call("NOSUCHMETHOD", "", result), 0u);
-  EXPECT_EQ(host.Call("NOSUCHMETHOD", "", result, true), 2u);
-  EXPECT_EQ(host.CallState(), 1);
 }
 
 TEST(Entry, ListingPlainFlaggedAndFallback) {
   RefHost host(&XODLL);
-  host.SetNumber("WARNMSG", 0);
-  kfio::XoDLL& module = kfio::TheModule();
-  static_cast<kfio::XoString*>(module.BuiltinProperties()[2].member)->SetText(nullptr);
-
-  host.ClearOutput();
   EXPECT_EQ(host.List(), 1u);
   const std::vector<std::string> full = host.output;
-  ASSERT_GE(full.size(), 5u);
-  const std::vector<std::string> builtins(full.end() - 5, full.end());
-  EXPECT_EQ(builtins, (std::vector<std::string>{"LISTERR()", "LASTERRID()", "ERROR\t0", "WARNMSG\t0",
-                                                "MSG$\t\"\""}));
-
-  host.ClearOutput();
-  EXPECT_EQ(host.List(nullptr, true), 2u);
-  EXPECT_TRUE(host.output.empty());
-
-  host.ClearOutput();
-  EXPECT_EQ(host.List("NOTAMETHOD"), 1u);
-  EXPECT_EQ(host.output, full);
-
-  host.ClearOutput();
-  EXPECT_EQ(host.List("LISTERR"), 1u);  // a method without members prints nothing
-  EXPECT_TRUE(host.output.empty());
-}
-
-TEST(Entry, NamesWithoutRegardToCase) {
-  RefHost host(&XODLL);
-  ASSERT_EQ(host.SetNumber("error", 7), 1u);
-  for (const char* name : {"error", "Error", "ERROR", "eRrOr"}) {
-    double v = 0;
-    EXPECT_EQ(host.GetNumber(name, v), 1u) << name;
-    EXPECT_EQ(v, 7.0) << name;
+  EXPECT_GE(full.size(), 5u);
+  const struct {
+    const char* object;
+    bool flagged;
+    uint32_t answer;
+    bool listsAll;
+  } cases[] = {
+      {nullptr, true, 2, false},
+      {"NOTAMETHOD", false, 1, true},  // an unknown path lists everything
+      {"LISTERR", false, 1, false},    // a method without members prints nothing
+  };
+  for (const auto& c : cases) {
+    host.ClearOutput();
+    EXPECT_EQ(host.List(c.object, c.flagged), c.answer);
+    EXPECT_EQ(host.output, c.listsAll ? full : std::vector<std::string>{});
   }
-  host.SetNumber("ERROR", 0);
 }
 
-TEST(Entry, IntegerTruncatesTowardZero) {
+TEST(Entry, NumbersByAnyCaseTruncateTowardZero) {
   RefHost host(&XODLL);
-  const std::pair<double, double> cases[] = {{2.9, 2}, {-2.9, -2}, {0.5, 0}, {1e300, 2147483647},
-                                             {-1e300, -2147483648.0}};
-  for (auto [in, out] : cases) {
+  const struct {
+    const char* set;
+    double in;
+    const char* get;
+    double out;
+  } cases[] = {
+      {"error", 7, "Error", 7}, {"ERROR", 7, "eRrOr", 7}, {"Error", 0, "error", 0},
+      {"WARNMSG", 2.9, "WarnMsg", 2}, {"warnmsg", -2.9, "WARNMSG", -2},
+      {"WARNMSG", 0.5, "WARNMSG", 0},
+      {"WARNMSG", 1e300, "WARNMSG", 2147483647}, {"WARNMSG", -1e300, "WARNMSG", -2147483648.0},
+  };
+  for (const auto& c : cases) {
     double v = 0;
-    host.SetNumber("WARNMSG", in);
-    host.GetNumber("WARNMSG", v);
-    EXPECT_EQ(v, out) << in;
+    EXPECT_EQ(host.SetNumber(c.set, c.in), 1u) << c.set;
+    EXPECT_EQ(host.GetNumber(c.get, v), 1u) << c.get;
+    EXPECT_EQ(v, c.out) << c.in;
   }
 }
 
 TEST(Entry, StringsRoundTripAndStartEmpty) {
   RefHost host(&XODLL);
   std::string text = "left over";
-  kfio::XoDLL& module = kfio::TheModule();
-  static_cast<kfio::XoString*>(module.BuiltinProperties()[2].member)->SetText(nullptr);
+  static_cast<kfio::XoString*>(kfio::TheModule().BuiltinProperties()[2].member)->SetText(nullptr);
   EXPECT_EQ(host.GetString("msg", text), 1u);
   EXPECT_EQ(text, "");
   EXPECT_EQ(host.SetString("Msg", "hello, world"), 1u);
@@ -135,10 +118,9 @@ TEST(Entry, StringsRoundTripAndStartEmpty) {
   // A value longer than a host buffer reads back cut to the buffer.
   host.SetString("MSG", std::string(kfio::kMaxStringValue + 100, 'z'));
   host.GetString("MSG", text);
-  EXPECT_EQ(text.size(), kfio::kMaxStringValue);
+  EXPECT_EQ(text, std::string(kfio::kMaxStringValue, 'z'));
   host.SetString("MSG", "");
 }
-
 TEST(Entry, BadCallsAnswerFailure) {
   RefHost host(&XODLL);
   double v = 0;

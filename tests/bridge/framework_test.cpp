@@ -2,23 +2,103 @@
 // on a module object with every member shape.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "bridge/entry.h"
 #include "bridge/error_log.h"
-#include "test_module.h"
+#include "bridge/host_services.h"
+#include "bridge/module_object.h"
+#include "host/ref_host.h"
 
 namespace kfio::testing {
 namespace {
 
+// The member shapes the framework must serve: an indexed number, a plain
+// name ending in digits, methods with slots, with members, and one that fails.
+class IndexedNumbers : public XoNumeric {
+  KFIO_DECLARE_DYNAMIC(IndexedNumbers, XoNumeric)
+
+ public:
+  std::vector<double> values{1.5, 2.5, 3.5};
+  bool Has(int i) const { return i >= 0 && i < static_cast<int>(values.size()); }
+  uint16_t Kind() const override { return kind::kIndexed | kind::kNumber; }
+  int GetElementNumber(double* out, int i) override { return Has(i) ? (*out = values[i], 0) : 1; }
+  int SetElementNumber(double v, int i) override { return Has(i) ? (values[i] = v, 0) : 1; }
+  int GetCount(int* n, uint16_t) override { *n = static_cast<int>(values.size()); return 0; }
+  int SetCount(int n, uint16_t) override { return n < 0 || n > 10 ? 1 : (values.resize(n), 0); }
+};
+
+class TwoSlots : public XoMethod {
+  KFIO_DECLARE_DYNAMIC(TwoSlots, XoMethod)
+
+ public:
+  int number = AddArgument<XoReal>();
+  int text = AddArgument<XoString>();
+  int runs = 0;
+  int Execute(double* result, XoDLL&) override {
+    ++runs;
+    *result = ValueArg(number);
+    return 0;
+  }
+};
+
+class ThreeStrings : public XoMethod {
+  KFIO_DECLARE_DYNAMIC(ThreeStrings, XoMethod)
+
+ public:
+  ThreeStrings() {
+    for (int i = 0; i < 3; ++i) AddArgument<XoString>();
+  }
+  bool splits = false;
+  bool SplitsArguments() const override { return splits; }
+  int Execute(double*, XoDLL&) override { return 0; }  // result stays as the framework set it
+};
+
+class Failing : public XoMethod {
+  KFIO_DECLARE_DYNAMIC(Failing, XoMethod)
+
+ public:
+  int Execute(double* result, XoDLL&) override {
+    *result = 42.0;
+    return 1;
+  }
+};
+
+class WithMembers : public XoMethod {
+  KFIO_DECLARE_DYNAMIC(WithMembers, XoMethod)
+
+ public:
+  XoInt mode;
+  XoString name;
+  MemberTable table{{&mode, "MODE"}, {&name, "NAME"}};
+  const MemberTable* SubTable() const override { return &table; }
+};
+
+class TestModule : public XoDLL {
+  KFIO_DECLARE_DYNAMIC(TestModule, XoDLL)
+
+ public:
+  IndexedNumbers x;
+  XoInt plainX2;
+  XoBool flag;
+  XoString label;
+  TwoSlots two;
+  ThreeStrings three;
+  Failing failing;
+  WithMembers withMembers;
+  MemberTable properties{{&x, "X"}, {&plainX2, "X2"}, {&flag, "FLAG"}, {&label, "LABEL"}};
+  MemberTable methods{
+      {&two, "TWO"}, {&three, "THREE"}, {&failing, "FAILING"}, {&withMembers, "WITH"}};
+  TestModule() { SetOwnTables(&properties, &methods); }
+};
+
 class Framework : public ::testing::Test {
  protected:
-  Framework() : host(&XODLL) { LinkHost(host); }
-  double Read(const char* name, int* status = nullptr) {
-    double v = -99;
-    const int s = module.AccessProperty(name, access::kRead, &v);
-    if (status) *status = s;
-    return v;
+  Framework() : host(&XODLL) {
+    TheHostLink().callback = &refhost::RefHost::Trampoline;
+    TheHostLink().context = reinterpret_cast<uint64_t>(&host);
   }
   int Call(const char* name, std::string args, double* result) {
     return module.CallMethod(name, args.data(), result);
@@ -28,44 +108,40 @@ class Framework : public ::testing::Test {
 };
 
 TEST_F(Framework, IndexedNamesAndCounts) {
-  int s = 0;
-  EXPECT_EQ(Read("X1", &s), 1.5);
-  EXPECT_EQ(s, 1);
-  EXPECT_EQ(Read("x3", &s), 3.5);
-  EXPECT_EQ(s, 1);
-  Read("X0", &s);
-  EXPECT_EQ(s, 0);  // no element 0: not found
-  Read("X4", &s);
-  EXPECT_EQ(s, 2);  // the member refuses index 3
-  Read("Y1", &s);
-  EXPECT_EQ(s, 0);
-
+  using namespace access;
   module.plainX2.Store(77);
-  EXPECT_EQ(Read("X2", &s), 77.0);  // the plain name is served first
-
-  double count = 0;
-  EXPECT_EQ(module.AccessProperty("X", access::kReadCount, &count), 1);
-  EXPECT_EQ(count, 3.0);
-  double newCount = 5.9;
-  EXPECT_EQ(module.AccessProperty("X", access::kAssignCount, &newCount), 1);
-  EXPECT_EQ(module.x.values.size(), 5u);
-  double tooMany = 11;
-  EXPECT_EQ(module.AccessProperty("X", access::kAssignCount, &tooMany), 2);
-
-  double v = 9.25;
-  EXPECT_EQ(module.AccessProperty("X2", access::kAssign, &v), 1);
+  const struct {
+    const char* name;
+    uint16_t how;
+    double in;
+    int status;
+    double out;  // checked when the status is 1
+  } cases[] = {
+      {"X1", kRead, 0, 1, 1.5}, {"x3", kRead, 0, 1, 3.5}, {"Y1", kRead, 0, 0, 0},
+      {"X0", kRead, 0, 0, 0},   // no element 0: not found
+      {"X4", kRead, 0, 2, 0},   // the member refuses index 3
+      {"X2", kRead, 0, 1, 77},  // the plain name is served first
+      {"X", kReadCount, 0, 1, 3}, {"X", kAssignCount, 5.9, 1, 5.9}, {"X", kAssignCount, 11, 2, 0},
+      {"X2", kAssign, 9.25, 1, 9.25}, {"X1", kAssign, 9.25, 1, 9.25},
+  };
+  for (const auto& c : cases) {
+    double v = c.in;
+    EXPECT_EQ(module.AccessProperty(c.name, c.how, &v), c.status) << c.name << " " << c.how;
+    if (c.status == 1) {
+      EXPECT_EQ(v, c.out) << c.name << " " << c.how;
+    }
+  }
+  EXPECT_EQ(module.x.values, (std::vector<double>{9.25, 2.5, 3.5, 0, 0}));
   EXPECT_EQ(module.plainX2.Int(), 9);
-  EXPECT_EQ(module.AccessProperty("X1", access::kAssign, &v), 1);
-  EXPECT_EQ(module.x.values[0], 9.25);
 }
 
 TEST_F(Framework, BoolAndResetValues) {
-  double v = 0.5;
-  module.AccessProperty("FLAG", access::kAssign, &v);
-  EXPECT_EQ(Read("FLAG"), 1.0);
-  v = 0.0;
-  module.AccessProperty("FLAG", access::kAssign, &v);
-  EXPECT_EQ(Read("FLAG"), 0.0);
+  for (auto [in, out] : {std::pair{0.5, 1.0}, {0.0, 0.0}}) {
+    double v = in;
+    module.AccessProperty("FLAG", access::kAssign, &v);
+    EXPECT_EQ(module.AccessProperty("FLAG", access::kRead, &v), 1);
+    EXPECT_EQ(v, out) << in;
+  }
   module.label.SetText("abc");
   module.plainX2.Store(5);
   module.ResetTable(&module.properties);
@@ -73,44 +149,35 @@ TEST_F(Framework, BoolAndResetValues) {
   EXPECT_EQ(module.plainX2.Int(), 0);
 }
 
-struct ParseCase {
-  const char* label;
-  const char* method;
-  bool splits;
-  std::string args;
-  int status;
-  const char* a;  // expected slot texts; null = not given
-  const char* b;
-  const char* c;
-  int lastErrorId;
-};
-
 TEST_F(Framework, ArgumentCutting) {
   const std::string longArg(700, 'q');
-  const ParseCase cases[] = {
-      {"three pieces", "THREE", false, "x,y,z", 1, "x", "y", "z", 0},
-      {"blanks trimmed", "THREE", false, " x , y ,z ", 1, "x", "y", "z", 0},
-      {"empty middle", "THREE", false, "a,,c", 1, "a", nullptr, "c", 0},
-      {"trailing comma counts", "THREE", false, "a,b,", 1, "a", "b", nullptr, 0},
-      {"one piece too many", "THREE", false, "a,b,c,d", 2, "a", "b", "c", 900},
-      {"quoted comma kept", "THREE", false, "\"a,b\",c", 1, "\"a,b\"", "c", nullptr, 0},
-      {"split and trimmed", "THREE", true, " a , b ", 1, "a", "b", nullptr, 0},
-      {"no arguments", "THREE", false, "", 1, nullptr, nullptr, nullptr, 0},
+  const struct {
+    const char* label;
+    bool splits;
+    std::string args;
+    int status;
+    std::vector<const char*> slots;  // expected texts; null = not given
+    int lastErrorId;
+  } cases[] = {
+      {"three pieces", false, "x,y,z", 1, {"x", "y", "z"}, 0},
+      {"blanks trimmed", false, " x , y ,z ", 1, {"x", "y", "z"}, 0},
+      {"empty middle", false, "a,,c", 1, {"a", nullptr, "c"}, 0},
+      {"trailing comma counts", false, "a,b,", 1, {"a", "b", nullptr}, 0},
+      {"one piece too many", false, "a,b,c,d", 2, {"a", "b", "c"}, 900},
+      {"quoted comma kept", false, "\"a,b\",c", 1, {"\"a,b\"", "c", nullptr}, 0},
+      {"split and trimmed", true, " a , b ", 1, {"a", "b", nullptr}, 0},
+      {"no arguments", false, "", 1, {nullptr, nullptr, nullptr}, 0},
   };
-  for (const ParseCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     module.three.splits = c.splits;
     TheErrorLog().Record(1, "stale");
     double result = 0;
-    EXPECT_EQ(Call(c.method, c.args, &result), c.status);
-    XoString* slots[3] = {module.three.Slot(0), module.three.Slot(1), module.three.Slot(2)};
-    const char* expected[3] = {c.a, c.b, c.c};
+    EXPECT_EQ(Call("THREE", c.args, &result), c.status);
     for (int i = 0; i < 3; ++i) {
-      if (expected[i] == nullptr) {
-        EXPECT_FALSE(slots[i]->IsGiven()) << i;
-      } else {
-        EXPECT_TRUE(slots[i]->IsGiven()) << i;
-        EXPECT_STREQ(slots[i]->GetText(), expected[i]) << i;
+      EXPECT_EQ(module.three.Argument(i)->IsGiven(), c.slots[i] != nullptr) << i;
+      if (c.slots[i]) {
+        EXPECT_STREQ(module.three.Argument(i)->GetText(), c.slots[i]) << i;
       }
     }
     if (c.lastErrorId) {
@@ -122,8 +189,8 @@ TEST_F(Framework, ArgumentCutting) {
   module.three.splits = true;
   double r = 0;
   EXPECT_EQ(Call("THREE", " " + longArg + " ,b", &r), 1);
-  EXPECT_EQ(module.three.Slot(0)->Text(), " " + longArg + " ");
-  EXPECT_STREQ(module.three.Slot(1)->GetText(), "b");
+  EXPECT_EQ(std::string(module.three.Argument(0)->GetText()), " " + longArg + " ");
+  EXPECT_STREQ(module.three.Argument(1)->GetText(), "b");
 }
 
 TEST_F(Framework, TooManyArgumentsKeepsTheResult) {
@@ -161,15 +228,17 @@ TEST_F(Framework, MethodMembersAndPaths) {
   module.callState = -1;
   EXPECT_EQ(module.AccessMethodMember("NOSUCH", "mode", &v, access::kRead), 0);
 
-  host.ClearOutput();
   module.withMembers.name.SetText("a.dat");
-  EXPECT_EQ(module.ListPath("with"), 1);
-  EXPECT_EQ(host.output, (std::vector<std::string>{"MODE\t3", "NAME$\t\"a.dat\""}));
-  host.ClearOutput();
-  EXPECT_EQ(module.ListPath("nosuch.with"), 1);  // unknown parts are skipped
-  EXPECT_EQ(module.ListPath("X"), 0);
-  EXPECT_EQ(module.ListPath(""), 0);
-  EXPECT_EQ(module.ListPath("TWO.X"), 0);
+  const std::vector<std::string> listed = {"MODE\t3", "NAME$\t\"a.dat\""};
+  const struct {
+    const char* path;
+    int answer;  // unknown parts are skipped
+  } paths[] = {{"with", 1}, {"nosuch.with", 1}, {"X", 0}, {"", 0}, {"TWO.X", 0}};
+  for (const auto& p : paths) {
+    host.ClearOutput();
+    EXPECT_EQ(module.ListPath(p.path), p.answer) << p.path;
+    EXPECT_EQ(host.output, p.answer ? listed : std::vector<std::string>{}) << p.path;
+  }
 }
 
 TEST_F(Framework, ListingLinesByteForByte) {
@@ -201,7 +270,7 @@ TEST_F(Framework, ErrorRingNewestFirst) {
   EXPECT_EQ(Call("LISTERR", "", &result), 1);
   EXPECT_EQ(result, 0.0);
   std::vector<std::string> expected = {"e3\t3", "e2\t2", "e1\t1"};
-  for (int i = 0; i < 7; ++i) expected.push_back("\t0");
+  expected.resize(10, "\t0");
   EXPECT_EQ(host.output, expected);
 
   for (int id = 4; id <= 12; ++id) TheErrorLog().Record(id, nullptr);
@@ -216,14 +285,15 @@ TEST_F(Framework, ErrorRingNewestFirst) {
 }
 
 TEST_F(Framework, AfterRunReachesTheHost) {
-  host.ClearCalls();
   double result = 0;
-  Call("TWO", "1", &result);
-  ASSERT_FALSE(host.calls.empty());
-  EXPECT_EQ(host.calls.back(), 12300u);
-  host.ClearCalls();
-  Call("LISTERR", "", &result);
-  for (uint32_t op : host.calls) EXPECT_NE(op, 12300u);  // LISTERR skips it
+  for (auto [method, args] : {std::pair{"TWO", "1"}, {"LISTERR", ""}}) {
+    host.ClearCalls();
+    EXPECT_EQ(Call(method, args, &result), 1);
+    const bool notifies = std::string(method) == "TWO";  // LISTERR skips it
+    const auto notices = std::count(host.calls.begin(), host.calls.end(), op::kAfterMethod);
+    EXPECT_EQ(notices, notifies ? 1 : 0) << method;
+    EXPECT_EQ(!host.calls.empty() && host.calls.back() == op::kAfterMethod, notifies) << method;
+  }
 }
 
 }  // namespace
