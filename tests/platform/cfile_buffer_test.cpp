@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <string>
 
 #include "platform/cfile.h"
@@ -123,25 +124,40 @@ TEST(CFileBuffer, SecondObjectsWriteIsSeen) {
 }
 
 TEST(CFileBuffer, ExternalChangeIsSeenAtTheNextHostCall) {
+  // Another process rewrites buffered bytes; either difference alone must
+  // tell: the time (to the nanosecond) at the same size, the size at the
+  // same time.
+  const struct timespec before = {1000000000, 123456789}, after = {1000000000, 123456790};
+  const struct {
+    const char* what;
+    off_t size;
+    struct timespec mtime;
+    std::string rest;  // from byte 2 on
+  } cases[] = {
+      {"same size, new time", 10, after, "YZaaaaaa"},
+      {"shorter, same time", 8, before, "YZaaaa"},
+  };
   const std::string path = TempPath();
-  WriteFile(path, "aaaaaaaaaa");
-  CFile f;
-  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
-  EXPECT_EQ(ReadN(f, 1), "a");
-  // Same size, so only the modification time tells; set it apart explicitly.
-  int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::pwrite(fd, "XYZ", 3, 1), 3);
-  const struct timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 123456789}};
-  ASSERT_EQ(::futimens(fd, times), 0);
-  ::close(fd);
-  CFile::NewHostCall();
-  EXPECT_EQ(ReadN(f, 4), "XYZa");
-  // A size change alone is enough too.
-  WriteFile(path, "aaaaaaaaaaaa");
-  CFile::NewHostCall();
-  f.Seek(0, CFile::begin);
-  EXPECT_EQ(ReadN(f, 20), "aaaaaaaaaaaa");
+  auto change = [&](const char* bytes, off_t size, struct timespec mtime) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::pwrite(fd, bytes, std::strlen(bytes), 1), static_cast<ssize_t>(std::strlen(bytes)));
+    ASSERT_EQ(::ftruncate(fd, size), 0);
+    const struct timespec times[2] = {{0, UTIME_OMIT}, mtime};
+    ASSERT_EQ(::futimens(fd, times), 0);
+    ::close(fd);
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFile(path, "aaaaaaaaaa");
+    change("", 10, before);
+    CFile f;
+    ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+    EXPECT_EQ(ReadN(f, 1), "a");  // the whole file is buffered now
+    change("XYZ", c.size, c.mtime);
+    CFile::NewHostCall();
+    EXPECT_EQ(ReadN(f, 20), "X" + c.rest);
+  }
 }
 
 }  // namespace

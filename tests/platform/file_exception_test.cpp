@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
 
 #include "platform/file_exception.h"
 
@@ -32,20 +33,28 @@ TEST(OsErrorToCause, MapsEveryKnownErrno) {
     EXPECT_EQ(CFileException::OsErrorToCause(c.osError), c.cause) << "errno " << c.osError;
 }
 
-TEST(CFileException, ThrowOsErrorKeepsErrorAndName) {
-  try {
-    CFileException::ThrowOsError(EACCES, "a/b.dat");
-  } catch (const CFileException& e) {
-    EXPECT_EQ(e.m_cause, CFileException::accessDenied);
-    EXPECT_EQ(e.m_lOsError, EACCES);
-    EXPECT_EQ(e.m_strFileName, "a/b.dat");
-    EXPECT_STREQ(e.ClassName(), "CFileException");
-  }
-  // Error 0 still throws something a caller can act on.
-  try {
-    CFileException::ThrowOsError(0, "x");
-  } catch (const CFileException& e) {
-    EXPECT_EQ(e.m_cause, CFileException::genericException);
+TEST(CFileException, ThrowHelpersKeepCauseErrorAndName) {
+  const struct {
+    std::function<void()> thrower;
+    int cause;
+    int osError;
+    const char* name;
+  } cases[] = {
+      {[] { CFileException::ThrowOsError(EACCES, "a/b.dat"); }, CFileException::accessDenied, EACCES, "a/b.dat"},
+      // Error 0 still throws something a caller can act on.
+      {[] { CFileException::ThrowOsError(0, "x"); }, CFileException::genericException, 0, "x"},
+      {[] { CFileException::Throw(CFileException::diskFull, ENOSPC, "y"); }, CFileException::diskFull, ENOSPC, "y"},
+  };
+  for (const auto& c : cases) {
+    try {
+      c.thrower();
+      ADD_FAILURE() << "nothing thrown for " << c.name;
+    } catch (const CFileException& e) {
+      EXPECT_EQ(e.m_cause, c.cause) << c.name;
+      EXPECT_EQ(e.m_lOsError, c.osError) << c.name;
+      EXPECT_EQ(e.m_strFileName, c.name);
+      EXPECT_STREQ(e.ClassName(), "CFileException");
+    }
   }
 }
 
