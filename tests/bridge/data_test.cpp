@@ -111,6 +111,7 @@ TEST_F(Data, FinishResizesOnceToCoverWhatWasWritten) {
       {"written past the end", 0, 10, 1, 10},
       {"nothing written, nothing resized", 0, 0, 0, 0},
       {"written inside: the extent stays", 2, 3, 1, 5},
+      {"one just past the end", 5, 6, 1, 6},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);

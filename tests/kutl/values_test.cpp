@@ -8,6 +8,7 @@
 
 #include "bridge/host_blocks.h"
 #include "kutl/kutl.h"
+#include "kutl/names.h"
 
 namespace kfio::kutl {
 namespace {
@@ -89,6 +90,25 @@ TEST(NextToken, WalksBlankSeparatedTokensCutToTheOutBuffer) {
   char out[4];
   EXPECT_EQ(NextToken(&none, out, sizeof out), 0u);
   EXPECT_EQ(NextToken(nullptr, out, sizeof out), 0u);
+}
+
+}  // namespace
+}  // namespace kfio::kutl
+
+namespace kfio::kutl {
+namespace {
+
+TEST(EqualNoCase, AsciiLettersOnlyAndWholeNames) {
+  const struct {
+    const char* a;
+    const char* b;
+    bool equal;
+  } cases[] = {
+      {"NBYTES", "nBytes", true}, {"nbytes", "NBYTES", true}, {"A_1", "a_1", true},
+      {"NBYTE", "NBYTES", false}, {"", "", true},             {"@", "`", false},
+      {"[", "{", false},          {"\xC9", "\xE9", false},    {"Z", "z", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EqualNoCase(c.a, c.b), c.equal) << c.a << " " << c.b;
 }
 
 }  // namespace
