@@ -3,7 +3,6 @@
 
 #include <cerrno>
 
-#include "platform/fault_injection.h"
 #include "platform/share_registry.h"
 #include "platform/sys_calls.h"
 
@@ -41,7 +40,6 @@ CFile::~CFile() {
 }
 
 bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error) {
-  if (int cause = fault::Take(fault::Op::Open)) return Fail(error, cause, 0, fileName);
   if (fileName == nullptr) return Fail(error, CFileException::badPath, EINVAL, fileName);
   if (IsOpen()) return Fail(error, CFileException::genericException, EBUSY, fileName);
 
@@ -130,13 +128,11 @@ int CFile::Release() {
 
 void CFile::Close() {
   if (!IsOpen()) return;
-  const int injected = fault::Take(fault::Op::Close);
   const std::string name = m_strFileName;
   // The descriptor is released even when close reports an error: POSIX
   // leaves its state unspecified and retrying is unsafe, so the object
   // counts as closed after a throw.
   const int err = Release();
-  if (injected) CFileException::Throw(injected, 0, name);
   if (err) CFileException::ThrowOsError(err, name);
 }
 
@@ -155,7 +151,6 @@ std::string CFile::GetFileName() const {
 }
 
 bool CFile::GetStatus(const char* fileName, CFileStatus& status) {
-  if (fault::Take(fault::Op::Status)) return false;
   if (fileName == nullptr) return false;
   sys::FileInfo info;
   if (sys::g_calls.statPath(fileName, info) != 0) return false;
@@ -169,7 +164,6 @@ bool CFile::GetStatus(const char* fileName, CFileStatus& status) {
 
 void CFile::Remove(const char* fileName) {
   const std::string name = fileName == nullptr ? "" : fileName;
-  if (int cause = fault::Take(fault::Op::Remove)) CFileException::Throw(cause, 0, name);
   if (fileName == nullptr) CFileException::Throw(CFileException::badPath, EINVAL, name);
   sys::FileInfo info;
   if (sys::g_calls.statPath(fileName, info) == 0 && !info.isDirectory &&

@@ -40,6 +40,11 @@ struct CFileStatus {
 //    made between two host calls are seen.
 // A Write drops the object's own buffer and writes at the logical position.
 //
+// Reads and writes are positioned and leave the descriptor's own offset
+// alone. Seek and GetPosition put it at the logical position, where an
+// unbuffered file's would be, and so let the system refuse a position that
+// its file system cannot hold.
+//
 // Share flags are honoured within the process; a second open that the
 // classic rules would refuse fails with sharingViolation.
 class CFile : public CObject {
@@ -102,7 +107,8 @@ class CFile : public CObject {
   }
   // Writes every byte or throws (diskFull when the device takes no more).
   virtual void Write(const void* buffer, unsigned count);
-  // Answers the new position. Before the start: badSeek; past the end is fine.
+  // Answers the new position. Before the start, or past what the file system
+  // can hold: badSeek; past the end of the file is fine.
   virtual uint64_t Seek(int64_t offset, unsigned from);
   virtual uint64_t GetPosition() const;
   virtual uint64_t GetLength() const;

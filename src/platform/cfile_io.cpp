@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "platform/cfile.h"
-#include "platform/fault_injection.h"
 #include "platform/share_registry.h"
 #include "platform/sys_calls.h"
 
@@ -25,8 +24,7 @@ void CFile::Revalidate() {
         info.mtimeSec != m_fillMtimeSec || info.mtimeNsec != m_fillMtimeNsec)
       DropBuffer();
   }
-  // While a read fault waits, every read must come through here to count.
-  if (!fault::Armed(fault::Op::Read)) m_seenEpoch = s_readEpoch;
+  m_seenEpoch = s_readEpoch;
 }
 
 bool CFile::Fill() {
@@ -50,7 +48,6 @@ bool CFile::Fill() {
 }
 
 unsigned CFile::ReadSlow(void* buffer, unsigned count) {
-  if (int cause = fault::Take(fault::Op::Read)) CFileException::Throw(cause, 0, m_strFileName);
   CheckOpen();
   // Checked here rather than left to read(2), whose EBADF would say "bad
   // descriptor" about a descriptor that is fine but write-only.
@@ -59,34 +56,42 @@ unsigned CFile::ReadSlow(void* buffer, unsigned count) {
 
   auto* out = static_cast<char*>(buffer);
   unsigned done = 0;
-  while (done < count) {
-    const auto avail = static_cast<std::size_t>(m_bufLimit - m_bufNext);
-    if (avail != 0) {
-      const std::size_t n = std::min<std::size_t>(avail, count - done);
-      std::memcpy(out + done, m_bufNext, n);
-      m_bufNext += n;
-      done += static_cast<unsigned>(n);
-      continue;
+  const uint64_t start = LogicalPosition();
+  try {
+    while (done < count) {
+      const auto avail = static_cast<std::size_t>(m_bufLimit - m_bufNext);
+      if (avail != 0) {
+        const std::size_t n = std::min<std::size_t>(avail, count - done);
+        std::memcpy(out + done, m_bufNext, n);
+        m_bufNext += n;
+        done += static_cast<unsigned>(n);
+        continue;
+      }
+      const unsigned rest = count - done;
+      if (rest >= kBufferSize) {
+        // Large reads go straight to the caller; copying them twice buys nothing.
+        const uint64_t pos = LogicalPosition();
+        std::size_t got = 0;
+        int err = sys::g_calls.readAt(m_hFile, out + done, rest, pos, got);
+        m_bufOffset = pos + got;
+        m_bufNext = m_bufLimit = m_buffer.get();
+        if (err) CFileException::ThrowOsError(err, m_strFileName);
+        done += static_cast<unsigned>(got);
+        break;  // readAt stops short only at the end of the file
+      }
+      if (!Fill()) break;
     }
-    const unsigned rest = count - done;
-    if (rest >= kBufferSize) {
-      // Large reads go straight to the caller; copying them twice buys nothing.
-      const uint64_t pos = LogicalPosition();
-      std::size_t got = 0;
-      int err = sys::g_calls.readAt(m_hFile, out + done, rest, pos, got);
-      m_bufOffset = pos + got;
-      m_bufNext = m_bufLimit = m_buffer.get();
-      if (err) CFileException::ThrowOsError(err, m_strFileName);
-      done += static_cast<unsigned>(got);
-      break;  // readAt stops short only at the end of the file
-    }
-    if (!Fill()) break;
+  } catch (const CFileException&) {
+    // The caller learns no count, so a failed read consumes nothing, as
+    // with read(2).
+    m_bufOffset = start;
+    m_bufNext = m_bufLimit = m_buffer.get();
+    throw;
   }
   return done;
 }
 
 void CFile::Write(const void* buffer, unsigned count) {
-  if (int cause = fault::Take(fault::Op::Write)) CFileException::Throw(cause, 0, m_strFileName);
   CheckOpen();
   if ((m_access & sys::kWrite) == 0) CFileException::Throw(CFileException::accessDenied, EBADF, m_strFileName);
   DropBuffer();
@@ -103,7 +108,6 @@ void CFile::Write(const void* buffer, unsigned count) {
 }
 
 uint64_t CFile::Seek(int64_t offset, unsigned from) {
-  if (int cause = fault::Take(fault::Op::Seek)) CFileException::Throw(cause, 0, m_strFileName);
   CheckOpen();
   uint64_t base = 0;
   switch (from) {
@@ -132,6 +136,7 @@ uint64_t CFile::Seek(int64_t offset, unsigned from) {
       CFileException::Throw(CFileException::badSeek, EINVAL, m_strFileName);
     target = base + static_cast<uint64_t>(offset);
   }
+  if (int err = sys::g_calls.seek(m_hFile, target)) CFileException::ThrowOsError(err, m_strFileName);
   // Inside the buffered span only the read pointer moves; the bytes are
   // checked again at the next read anyway.
   const auto held = static_cast<uint64_t>(m_bufLimit - m_buffer.get());
@@ -145,13 +150,13 @@ uint64_t CFile::Seek(int64_t offset, unsigned from) {
 }
 
 uint64_t CFile::GetPosition() const {
-  if (int cause = fault::Take(fault::Op::Position)) CFileException::Throw(cause, 0, m_strFileName);
   CheckOpen();
-  return LogicalPosition();
+  const uint64_t pos = LogicalPosition();
+  if (int err = sys::g_calls.seek(m_hFile, pos)) CFileException::ThrowOsError(err, m_strFileName);
+  return pos;
 }
 
 uint64_t CFile::GetLength() const {
-  if (int cause = fault::Take(fault::Op::Length)) CFileException::Throw(cause, 0, m_strFileName);
   CheckOpen();
   sys::FileInfo info;
   if (int err = sys::g_calls.statFd(m_hFile, info)) CFileException::ThrowOsError(err, m_strFileName);

@@ -36,6 +36,9 @@ struct SystemCalls {
   int (*readAt)(int fd, void* buffer, std::size_t count, uint64_t offset, std::size_t& done);
   int (*writeAt)(int fd, const void* buffer, std::size_t count, uint64_t offset, std::size_t& done);
   int (*truncate)(int fd, uint64_t length);
+  // Sets the descriptor's own offset, which the positioned transfers ignore;
+  // refuses an offset the file system cannot hold.
+  int (*seek)(int fd, uint64_t offset);
   int (*statFd)(int fd, FileInfo& info);
   int (*statPath)(const char* path, FileInfo& info);
   int (*unlink)(const char* path);

@@ -92,6 +92,10 @@ int OsTruncate(int fd, uint64_t length) {
   return rc == 0 ? 0 : errno;
 }
 
+int OsSeek(int fd, uint64_t offset) {
+  return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0 ? errno : 0;
+}
+
 int OsStatFd(int fd, FileInfo& info) {
   struct stat st {};
   if (::fstat(fd, &st) != 0) return errno;
@@ -118,8 +122,8 @@ int OsFullPath(const char* path, std::string& out) {
 
 }  // namespace
 
-constexpr SystemCalls kOsCalls = {OsOpen,   OsSetBlocking, OsClose,    OsReadAt, OsWriteAt,
-                                  OsTruncate, OsStatFd,   OsStatPath, OsUnlink, OsFullPath};
+constexpr SystemCalls kOsCalls = {OsOpen,     OsSetBlocking, OsClose, OsReadAt,   OsWriteAt, OsTruncate,
+                                  OsSeek,     OsStatFd,      OsStatPath, OsUnlink, OsFullPath};
 SystemCalls g_calls = kOsCalls;
 
 }  // namespace kfio::sys

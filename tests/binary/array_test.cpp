@@ -263,13 +263,13 @@ TEST_F(Arrays, ValuesTheHostRefusesReachError) {
 
 TEST_F(Arrays, ReadFailuresKeepTheCount) {
   OpenFile(MakeFile("in.bin", Counting(8)), 0);
-  fault::Inject(fault::Op::Read, CFileException::hardIO);
+  fault::Fail(fault::Call::readAt, EIO);
   Outcome o = Array("AREAD", "d,1,4,0");
   EXPECT_EQ(o.result, 4);
   EXPECT_EQ(o.error, 1157);
   NewMode(true);
   Invoke("REWIND", "");
-  fault::Inject(fault::Op::Read, CFileException::hardIO);
+  fault::Fail(fault::Call::readAt, EIO);
   o = Array("AREAD", "d,1,4,0");
   EXPECT_EQ(o.error, 30);
   Invoke("TOEND", "");

@@ -124,7 +124,7 @@ TEST_F(Scalar, FailuresInBothModes) {
       {"FRead two bytes short", "ab", 0, "FREAD", "", nullptr, {1157, 0, 2}, 0, {33, 0, 33}, miss},
       {"LDRead short", "abc", 0, "LDREAD", "", nullptr, {1157, 0, 2}, 0, {33, 0, 33}, miss},
       {"read fails", "abcd", 0, "READ", "2",
-       [](FumTest&) { fault::Inject(fault::Op::Read, CFileException::hardIO); }, {1157, 5, 2}, 0,
+       [](FumTest&) { fault::Fail(fault::Call::readAt, EIO); }, {1157, 5, 2}, 0,
        {28, CFileException::hardIO, 28}, miss},
       {"width 8 by argument", "abcdefgh", 0, "READ", "8", nullptr, {2, 0, 2}, miss, {268, 0, 268}, miss},
       {"width 8 by property", "abcdefgh", 0, "READ", "",

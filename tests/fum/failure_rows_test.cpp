@@ -61,7 +61,7 @@ TEST_F(FailureRows, OpenRows) {
        {22, CFileException::accessDenied, 22}, -1},
       {"cannot create", [](FumTest& t) { return t.Path("no/such/dir/x"); }, "OPEN", {1153, 0, 2}, -1,
        {21, CFileException::fileNotFound, 21}, -1},
-      {"open fails", [](FumTest& t) { fault::Inject(fault::Op::Open, CFileException::tooManyOpenFiles);
+      {"open fails", [](FumTest& t) { fault::Fail(fault::Call::open, EMFILE);
          return static_cast<FailureRows&>(t).TenBytes(); }, "OPEN", {1153, 0, 2}, -1,
        {22, CFileException::tooManyOpenFiles, 22}, -1},
   });
@@ -70,7 +70,7 @@ TEST_F(FailureRows, OpenRows) {
 TEST_F(FailureRows, CloseRows) {
   RunRows({
       {"close throws", [](FumTest& t) { static_cast<FailureRows&>(t).OpenTen();
-         fault::Inject(fault::Op::Close, CFileException::hardIO); return ""; },
+         fault::Fail(fault::Call::close, EIO); return ""; },
        "CLOSE", {1156, 5, 2}, -1, {23, CFileException::hardIO, 23}, -1},
       {"close twice", [](FumTest& t) { static_cast<FailureRows&>(t).OpenTen(); double r;
          t.host.Call("CLOSE", "", r); return ""; }, "CLOSE", {1024, 9, 1024}, -99, {14, 0, 14}, -99},
@@ -87,9 +87,9 @@ TEST_F(FailureRows, PositioningRows) {
     };
   };
   RunRows({
-      {"position fails", openWith("", [] { fault::Inject(fault::Op::Position, CFileException::hardIO); }),
+      {"position fails", openWith("", [] { fault::Fail(fault::Call::seek, EIO); }),
        "GETPOS", {1156, 5, 2}, -1, {26, CFileException::hardIO, 26}, -1},
-      {"seek fails", openWith("3", [] { fault::Inject(fault::Op::Seek, CFileException::invalidFile); }),
+      {"seek fails", openWith("3", [] { fault::Fail(fault::Call::seek, EBADF); }),
        "SETPOS", {1156, 9, 2}, -1, {27, CFileException::invalidFile, 27}, -1},
       {"seek before the start", openWith("-5"), "JUMP", {1156, 0, 2}, -1,
        {27, CFileException::badSeek, 27}, -1},
@@ -101,10 +101,10 @@ TEST_F(FailureRows, PositioningRows) {
          t.host.SetNumber("NBYTES", 5); return std::string("1"); },
        "JUMPCHUNK", {3, 0, 2}, kMiss, {12, 0, 12}, kMiss},
       {"SwitchMode without mode", open, "SWITCHMODE", {65, 0, 2}, kMiss, {10, 0, 10}, kMiss},
-      {"SwitchMode close fails", openWith("1", [] { fault::Inject(fault::Op::Close, CFileException::diskFull); }),
+      {"SwitchMode close fails", openWith("1", [] { fault::Fail(fault::Call::close, ENOSPC); }),
        "SWITCHMODE", {1156, 28, 2}, -1, {23, CFileException::diskFull, 23}, -1},
       {"SwitchMode bad mode", openWith("5"), "SWITCHMODE", {3, 0, 2}, -1, {12, 0, 12}, -1},
-      {"SwitchMode reopen fails", openWith("2", [] { fault::Inject(fault::Op::Open, CFileException::accessDenied); }),
+      {"SwitchMode reopen fails", openWith("2", [] { fault::Fail(fault::Call::open, EACCES); }),
        "SWITCHMODE", {1153, 0, 2}, -1, {22, CFileException::accessDenied, 22}, -1},
   });
 }
@@ -117,7 +117,7 @@ TEST_F(FailureRows, QueryRows) {
       {"Exists without name", [](FumTest&) { return ""; }, "EXISTS", {65, 0, 2}, -99, {5, 0, 5}, -99},
       {"Remove without name", [](FumTest&) { return ""; }, "REMOVE", {65, 0, 2}, -99, {5, 0, 5}, -99},
       {"Remove missing file", name("missing"), "REMOVE", {1156, 2, 2}, kMiss, {15, 0, 15}, kMiss},
-      {"Remove refused", [](FumTest& t) { fault::Inject(fault::Op::Remove, CFileException::sharingViolation);
+      {"Remove refused", [](FumTest& t) { fault::Fail(fault::Call::unlink, EBUSY);
          return t.MakeFile("busy", "x"); }, "REMOVE", {1156, 0, 2}, kMiss,
        {24, CFileException::sharingViolation, 24}, kMiss},
       {"Size of a missing name", [](FumTest& t) { static_cast<FailureRows&>(t).OpenTen();
@@ -125,7 +125,7 @@ TEST_F(FailureRows, QueryRows) {
       {"Size with both", [](FumTest& t) { const int h = static_cast<FailureRows&>(t).OpenTen();
          return std::to_string(h) + "," + t.Path("ten.bin"); }, "SIZE", {65, 0, 2}, -99, {9, 0, 9}, -99},
       {"Size length fails", [](FumTest& t) { static_cast<FailureRows&>(t).OpenTen();
-         fault::Inject(fault::Op::Length, CFileException::hardIO); return std::string(); },
+         fault::Fail(fault::Call::statFd, EIO); return std::string(); },
        "SIZE", {1156, 5, 2}, kMiss, {25, CFileException::hardIO, 25}, -1},
       {"Size with no current file", [](FumTest&) { return ""; }, "SIZE", {1024, 0, 1024}, -99, {13, 0, 13}, -99},
   });
@@ -157,7 +157,7 @@ TEST_F(FailureRows, SysErrOfEveryCause) {
   for (const auto& [cause, sysErr] : table) {
     rows.push_back({"cause", [cause = cause](FumTest& t) {
                       static_cast<FailureRows&>(t).OpenTen();
-                      fault::Inject(fault::Op::Close, cause);
+                      fault::Throw(fault::Call::close, cause);
                       return std::string();
                     },
                     "CLOSE", {1156, sysErr, 2}, -1, {23, cause, 23}, -1});

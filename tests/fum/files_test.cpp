@@ -84,7 +84,7 @@ TEST_F(FumTest, CloseAllStopsAtTheFirstFailureInTheNewMode) {
   const int h2 = OpenFile(MakeFile("f2", "2"), 0);
   const int h3 = OpenFile(MakeFile("f3", "3"), 0);
   NewMode(true);
-  fault::Inject(fault::Op::Close, CFileException::hardIO, 1);  // the second close fails
+  fault::Fail(fault::Call::close, EIO, 1);  // the second close fails
   const Outcome o = Invoke("CLOSEALL", "");
   EXPECT_EQ(o.status, 23);
   EXPECT_EQ(o.error, 23);
@@ -98,7 +98,7 @@ TEST_F(FumTest, CloseAllStopsAtTheFirstFailureInTheNewMode) {
 
   NewMode(false);
   OpenFile(MakeFile("f4", "4"), 0);
-  fault::Inject(fault::Op::Close, CFileException::hardIO);
+  fault::Fail(fault::Call::close, EIO);
   EXPECT_EQ(Invoke("CLOSEALL", "").status, 0);  // the default mode goes on
   EXPECT_TRUE(TheFum().files.IsEmpty());
 }

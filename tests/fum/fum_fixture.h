@@ -13,7 +13,7 @@
 #include "bridge/entry.h"
 #include "module/fum.h"
 #include "host/ref_host.h"
-#include "platform/fault_injection.h"
+#include "tests/platform/fault_injection.h"
 
 namespace kfio::testing {
 

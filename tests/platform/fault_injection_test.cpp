@@ -1,172 +1,184 @@
-// Tests of the fault injector and of OS failures fed through the system-call table.
+// Every system call of every file operation failed in turn through the call table.
+#include "tests/platform/fault_injection.h"
+
 #include <gtest/gtest.h>
 
-#include <cerrno>
+#include <algorithm>
+#include <filesystem>
 #include <functional>
+#include <sstream>
 
 #include "platform/cfile.h"
-#include "platform/fault_injection.h"
-#include "platform/sys_calls.h"
 #include "tests/platform/temp_files.h"
 
 namespace kfio {
 namespace {
 
-using fault::Op;
-using test::CauseOf;
+using fault::Call;
+
+const char* const kNames[] = {"open",     "setBlocking", "close",  "readAt",   "writeAt",  "truncate",
+                              "seek",     "statFd",      "statPath", "unlink", "fullPath", "any"};
+
+std::string Names(const std::vector<Call>& calls) {
+  std::string s;
+  for (Call c : calls) s += std::string(s.empty() ? "" : " ") + kNames[static_cast<int>(c)];
+  return s;
+}
+
+// What an operation ended with; cause none when it succeeded.
+CFileException Caught(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const CFileException& e) {
+    return e;
+  }
+  return {};
+}
 
 class FaultTest : public ::testing::Test {
  protected:
   void SetUp() override {
     path_ = test::TempPath();
-    test::WriteFile(path_, "0123456789");
+    test::WriteFile(path_, kContent);
   }
-  void TearDown() override {
-    fault::Clear();
-    sys::g_calls = sys::kOsCalls;
-  }
+  void TearDown() override { fault::Clear(); }
+  static constexpr const char* kContent = "0123456789";
   std::string path_;
 };
 
-// Runs one call of op on an open file f; answers the cause it failed with,
-// -1 when it succeeded.
-int RunOp(Op op, CFile& f, const std::string& path) {
-  char buf[4];
-  CFileStatus st;
-  CFileException e;
-  CFile other;
-  switch (op) {
-    case Op::Open:
-      return other.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone, &e) ? -1 : e.m_cause;
-    case Op::Status:
-      return CFile::GetStatus(path.c_str(), st) ? -1 : 0;
-    case Op::Close:
-      return CauseOf([&] { f.Close(); });
-    case Op::Read:
-      return CauseOf([&] { f.Read(buf, 1); });
-    case Op::Write:
-      return CauseOf([&] { f.Write("w", 1); });
-    case Op::Seek:
-      return CauseOf([&] { f.Seek(0, CFile::begin); });
-    case Op::Position:
-      return CauseOf([&] { f.GetPosition(); });
-    case Op::Length:
-      return CauseOf([&] { f.GetLength(); });
-    case Op::Remove:
-      return CauseOf([&] { CFile::Remove((path + ".gone").c_str()); });
-  }
-  return -2;
-}
-
-TEST_F(FaultTest, EachOpFailsOnceWithTheChosenCauseAfterSkipping) {
-  const Op ops[] = {Op::Open, Op::Close, Op::Read, Op::Write, Op::Seek,
-                    Op::Position, Op::Length, Op::Remove, Op::Status};
-  for (Op op : ops) {
-    for (int skip : {0, 2}) {
-      SCOPED_TRACE(testing::Message() << "op " << static_cast<int>(op) << " skip " << skip);
+TEST_F(FaultTest, EverySystemCallOfEachOperationFailsInTurn) {
+  const std::string gone = path_ + ".gone";
+  struct Row {
+    const char* name;
+    bool openFirst;  // f open for reading and writing before `before`
+    std::function<void(CFile&)> before;
+    std::function<CFileException(CFile&)> op;
+    // The calls in order; a '?' marks one whose failure the operation
+    // gets over without failing.
+    const char* calls;
+  };
+  auto open = [&](unsigned flags) {
+    return [&, flags](CFile& f) {
+      CFileException e;
+      return f.Open(path_.c_str(), flags, &e) ? CFileException() : e;
+    };
+  };
+  auto caught = [](std::function<void(CFile&)> op) {
+    return [op](CFile& f) { return Caught([&] { op(f); }); };
+  };
+  char buf[70000];
+  const Row rows[] = {
+      {"open", false, nullptr, open(CFile::modeRead | CFile::shareDenyNone), "open statFd setBlocking"},
+      {"open, create, read only", false, nullptr, open(CFile::modeRead | CFile::modeCreate),
+       "open statFd setBlocking open close?"},
+      {"open, create", false, nullptr, open(CFile::modeReadWrite | CFile::modeCreate),
+       "open statFd setBlocking truncate"},
+      {"close", true, nullptr, caught([](CFile& f) { f.Close(); }), "close"},
+      {"read", true, nullptr, caught([&](CFile& f) { f.Read(buf, 1); }), "statFd readAt"},
+      {"read past the buffer", true, [&](CFile& f) { f.Read(buf, 1); },
+       caught([&](CFile& f) { f.Read(buf, sizeof buf); }), "readAt"},
+      {"read in a new host call", true, [&](CFile& f) { f.Read(buf, 1); CFile::NewHostCall(); },
+       caught([&](CFile& f) { f.Read(buf, 2); }), "statFd?"},
+      {"write", true, nullptr, caught([](CFile& f) { f.Write("ab", 2); }), "writeAt"},
+      {"seek", true, nullptr, caught([](CFile& f) { f.Seek(3, CFile::begin); }), "seek"},
+      {"seek from the end", true, nullptr, caught([](CFile& f) { f.Seek(-1, CFile::end); }), "statFd seek"},
+      {"position", true, nullptr, caught([](CFile& f) { f.GetPosition(); }), "seek"},
+      {"length", true, nullptr, caught([](CFile& f) { f.GetLength(); }), "statFd"},
+      {"remove", false, [&](CFile&) { test::WriteFile(gone, ""); },
+       caught([&](CFile&) { CFile::Remove(gone.c_str()); }), "statPath? unlink"},
+      {"status", false, nullptr,
+       [&](CFile&) {
+         CFileStatus st;
+         // A false answer, shown as the failure it stands for.
+         return CFile::GetStatus(path_.c_str(), st) ? CFileException()
+                                                    : CFileException(CFileException::hardIO, EIO, path_);
+       },
+       "statPath fullPath?"},
+  };
+  for (const Row& row : rows) {
+    std::string expected = row.calls;
+    expected.erase(std::remove(expected.begin(), expected.end(), '?'), expected.end());
+    std::vector<bool> tolerated;
+    std::istringstream in(row.calls);
+    for (std::string name; in >> name;) tolerated.push_back(name.back() == '?');
+    const std::string name = row.name;
+    const std::string file = name == "remove" ? gone : path_;
+    for (std::size_t k = 0; k <= tolerated.size(); ++k) {
+      SCOPED_TRACE(name + ", call " + std::to_string(k) + " fails");
+      fault::Clear();
+      test::WriteFile(path_, kContent);
       CFile f;
-      // Close and Remove use up their file; give them a fresh one per call.
-      auto prepare = [&] {
-        if (!f.IsOpen()) {
-          ASSERT_TRUE(f.Open(path_.c_str(), CFile::modeReadWrite | CFile::shareDenyNone));
-        }
-        test::WriteFile(path_ + ".gone", "");
-      };
-      const int expected = op == Op::Status ? 0 : CFileException::hardIO;
-      prepare();
-      fault::Inject(op, CFileException::hardIO, skip);
-      for (int i = 0; i < skip; ++i) {
-        prepare();
-        EXPECT_EQ(RunOp(op, f, path_), -1) << "call " << i;
+      if (row.openFirst) {
+        ASSERT_TRUE(f.Open(path_.c_str(), CFile::modeReadWrite | CFile::shareDenyNone));
       }
-      prepare();
-      EXPECT_EQ(RunOp(op, f, path_), expected);
-      if (op == Op::Close) {
-        EXPECT_FALSE(f.IsOpen());  // a failed close still closes
+      if (row.before) row.before(f);
+      const uint64_t position = f.IsOpen() ? f.GetPosition() : 0;
+      fault::Record();
+      if (k < tolerated.size()) fault::Fail(Call::any, EIO, static_cast<int>(k));
+      const CFileException e = row.op(f);
+      const std::vector<Call> calls = fault::Calls();
+      fault::Clear();
+      if (k == tolerated.size()) {  // nothing failed: the calls made, exactly
+        EXPECT_EQ(e.m_cause, CFileException::none);
+        EXPECT_EQ(Names(calls), expected);
+        continue;
       }
-      prepare();
-      EXPECT_EQ(RunOp(op, f, path_), -1) << "the fault fires once";
+      if (tolerated[k]) {
+        EXPECT_EQ(e.m_cause, CFileException::none);
+        continue;
+      }
+      EXPECT_EQ(e.m_cause, CFileException::hardIO);
+      EXPECT_EQ(e.m_lOsError, EIO);
+      EXPECT_EQ(e.m_strFileName, file);
+      // A failure changes nothing: no descriptor kept, no byte written or
+      // removed, the position where it was.
+      ASSERT_GT(calls.size(), k);
+      if (name != "close") {  // every descriptor opened (the failed open opened none) is closed
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), Call::open) - (calls[k] == Call::open),
+                  std::count(calls.begin(), calls.end(), Call::close));
+      }
+      EXPECT_EQ(test::ReadFile(path_), kContent);
+      if (name == "remove") {
+        EXPECT_TRUE(std::filesystem::exists(gone));
+      }
+      if (row.openFirst && name != "close") {
+        EXPECT_EQ(f.GetPosition(), position);
+      }
+      if (!row.openFirst || name == "close") {
+        EXPECT_FALSE(f.IsOpen());
+        CFile g;
+        EXPECT_TRUE(g.Open(path_.c_str(), CFile::modeRead | CFile::shareExclusive));  // nothing held
+      }
     }
   }
 }
 
-TEST_F(FaultTest, InjectedFailureCarriesNoOsErrorAndClearDisarms) {
-  CFile f;
-  ASSERT_TRUE(f.Open(path_.c_str(), CFile::modeRead | CFile::shareDenyNone));
-  char c;
-  ASSERT_EQ(f.Read(&c, 1), 1u);  // the buffer now holds the file
-  fault::Inject(Op::Read, CFileException::endOfFile);
-  try {
-    f.Read(&c, 1);
-    ADD_FAILURE() << "a buffered read skipped the injector";
-  } catch (const CFileException& e) {
-    EXPECT_EQ(e.m_cause, CFileException::endOfFile);
-    EXPECT_EQ(e.m_lOsError, 0);
-    EXPECT_EQ(e.m_strFileName, path_);
-  }
-  EXPECT_EQ(f.GetPosition(), 1u);
-  fault::Inject(Op::Seek, CFileException::badSeek);
-  fault::Inject(Op::Open, CFileException::tooManyOpenFiles);
-  fault::Clear();
-  EXPECT_EQ(f.Seek(3, CFile::begin), 3u);
-  CFile g;
-  EXPECT_TRUE(g.Open(path_.c_str(), CFile::modeRead | CFile::shareDenyNone));
-}
-
-int g_closes = 0;
-
-TEST_F(FaultTest, OpenThatCannotLeaveNonBlockingModeFailsAndClosesIt) {
-  sys::g_calls.setBlocking = [](int) { return EBADF; };
-  sys::g_calls.close = [](int fd) {
-    ++g_closes;
-    return sys::kOsCalls.close(fd);
-  };
-  CFile f;
-  CFileException e;
-  EXPECT_FALSE(f.Open(path_.c_str(), CFile::modeRead | CFile::shareExclusive, &e));
-  EXPECT_EQ(e.m_cause, CFileException::invalidFile);
-  EXPECT_EQ(e.m_lOsError, EBADF);
-  EXPECT_EQ(g_closes, 1);
-  sys::g_calls = sys::kOsCalls;
-  EXPECT_TRUE(f.Open(path_.c_str(), CFile::modeRead | CFile::shareExclusive));  // nothing held
-}
-
-TEST_F(FaultTest, OsFailuresMapThroughTheCallTable) {
+TEST_F(FaultTest, ChosenCallFailsOnceAfterSkippingAndClearDisarms) {
   CFile f;
   ASSERT_TRUE(f.Open(path_.c_str(), CFile::modeReadWrite | CFile::shareDenyWrite));
-  // A device that takes half the bytes, then nothing.
+  fault::Fail(Call::seek, EBADF, 2);
+  EXPECT_EQ(f.Seek(4, CFile::begin), 4u);
+  EXPECT_EQ(f.GetPosition(), 4u);
+  EXPECT_EQ(test::CauseOf([&] { f.GetPosition(); }), CFileException::invalidFile);
+  EXPECT_EQ(f.GetPosition(), 4u);
+  fault::Fail(Call::statFd, EIO);
+  fault::Clear();
+  EXPECT_EQ(f.GetLength(), 10u);
+  // A device that takes half the bytes, then nothing: what reached the file counts.
   sys::g_calls.writeAt = [](int fd, const void* b, std::size_t n, uint64_t off, std::size_t& done) {
     return sys::kOsCalls.writeAt(fd, b, n / 2, off, done);
   };
-  try {
-    f.Write("abcd", 4);
-    ADD_FAILURE() << "short write passed";
-  } catch (const CFileException& e) {
-    EXPECT_EQ(e.m_cause, CFileException::diskFull);
-    EXPECT_EQ(e.m_lOsError, ENOSPC);
-  }
-  EXPECT_EQ(f.GetPosition(), 2u);  // what reached the file counts
-  sys::g_calls.readAt = [](int, void*, std::size_t, uint64_t, std::size_t& done) {
-    done = 0;
-    return EIO;
-  };
-  char c;
-  EXPECT_EQ(CauseOf([&] { f.Read(&c, 1); }), CFileException::hardIO);
-  sys::g_calls.close = [](int fd) {
-    sys::kOsCalls.close(fd);
-    return EIO;
-  };
-  try {
-    f.Close();
-    ADD_FAILURE() << "close error lost";
-  } catch (const CFileException& e) {
-    EXPECT_EQ(e.m_cause, CFileException::hardIO);
-    EXPECT_EQ(e.m_lOsError, EIO);
-    EXPECT_EQ(e.m_strFileName, path_);
-  }
+  const CFileException e = Caught([&] { f.Write("abcd", 4); });
+  EXPECT_EQ(e.m_cause, CFileException::diskFull);
+  EXPECT_EQ(e.m_lOsError, ENOSPC);
+  EXPECT_EQ(f.GetPosition(), 6u);
+  // A cause no OS error maps to, thrown by the close itself.
+  fault::Throw(Call::close, CFileException::endOfFile);
+  const CFileException t = Caught([&] { f.Close(); });
+  EXPECT_EQ(t.m_cause, CFileException::endOfFile);
+  EXPECT_EQ(t.m_lOsError, 0);
   EXPECT_FALSE(f.IsOpen());
-  sys::g_calls = sys::kOsCalls;
-  EXPECT_EQ(test::ReadFile(path_), "ab23456789");
+  EXPECT_EQ(test::ReadFile(path_), "0123ab6789");
 }
 
 }  // namespace
