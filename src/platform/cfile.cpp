@@ -100,15 +100,14 @@ bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
       sys::g_calls.close(fd);
       return FailOs(error, err, fileName);
     }
-    ++shared->writeGeneration;
+    Written(*shared);
   }
 
   m_hFile = fd;
   m_access = access;
   m_pShared = shared;
   m_pWriteGeneration = &shared->writeGeneration;
-  m_bufOffset = 0;
-  m_bufNext = m_bufLimit = m_buffer.get();
+  ResetBuffer(0);
   SetFilePath(fileName);
   return true;
 }
@@ -120,8 +119,7 @@ int CFile::Release() {
   m_pWriteGeneration = &kNoGeneration;
   m_hFile = hFileNull;
   m_access = 0;
-  m_bufOffset = 0;
-  m_bufNext = m_bufLimit = m_buffer.get();
+  ResetBuffer(0);
   m_strFileName.clear();
   return sys::g_calls.close(fd);
 }

@@ -1,6 +1,7 @@
 // CFile: the unbuffered-looking binary file class, with its status record.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -39,6 +40,14 @@ struct CFileStatus {
 //    (nanoseconds) differ from the snapshot, so another process's changes
 //    made between two host calls are seen.
 // A Write drops the object's own buffer and writes at the logical position.
+//
+// The inline reads (Read, ReadRun, GetByte, PeekByte) serve bytes with one
+// compare against m_readLimit: the end of the buffered bytes while both
+// conditions above are known to hold, the start of the buffer otherwise. Only
+// the checked read path sets it to the end, after checking; whatever may break
+// a condition sets it back at once in every object concerned (NewHostCall in
+// every open object, a write in every object on that file), and so does
+// anything that empties the buffer.
 //
 // Reads and writes are positioned and leave the descriptor's own offset
 // alone. Seek and GetPosition put it at the logical position, where an
@@ -91,11 +100,14 @@ class CFile : public CObject {
 
   // May answer fewer bytes than asked, 0 at the end. A file opened without
   // read access throws accessDenied.
-  virtual unsigned Read(void* buffer, unsigned count) {
-    // Buffer hit: a few compares and a copy, no system call.
-    auto avail = static_cast<std::size_t>(m_bufLimit - m_bufNext);
-    if (count != 0 && count <= avail && m_seenEpoch == s_readEpoch &&
-        m_bufGeneration == *m_pWriteGeneration) {
+  virtual unsigned Read(void* buffer, unsigned count) { return ReadRun(buffer, count); }
+
+  // The byte path for readers that go a byte or a few at a time: as Read,
+  // without the virtual call, and without a system call while the buffer
+  // holds trusted bytes (see above); otherwise Read's own checked path.
+  unsigned ReadRun(void* buffer, unsigned count) {
+    // m_readLimit - m_bufNext is negative while the inline reads are off.
+    if (count != 0 && static_cast<std::ptrdiff_t>(count) <= m_readLimit - m_bufNext) {
       if (count == 1)
         *static_cast<char*>(buffer) = *m_bufNext;
       else
@@ -105,6 +117,17 @@ class CFile : public CObject {
     }
     return ReadSlow(buffer, count);
   }
+  // The next byte (0..255), or -1 at the end of the file.
+  int GetByte() {
+    if (m_bufNext < m_readLimit) return static_cast<unsigned char>(*m_bufNext++);
+    return GetByteSlow();
+  }
+  // The next byte without moving past it, or -1 at the end of the file.
+  int PeekByte() {
+    if (m_bufNext < m_readLimit) return static_cast<unsigned char>(*m_bufNext);
+    return PeekByteSlow();
+  }
+
   // Writes every byte or throws (diskFull when the device takes no more).
   virtual void Write(const void* buffer, unsigned count);
   // Answers the new position. Before the start, or past what the file system
@@ -130,7 +153,7 @@ class CFile : public CObject {
   // refused with sharingViolation, as the classic platform does.
   static void Remove(const char* fileName);
   // Starts a new call epoch (see above).
-  static void NewHostCall() { ++s_readEpoch; }
+  static void NewHostCall();
 
  protected:
   int m_hFile = hFileNull;
@@ -140,7 +163,20 @@ class CFile : public CObject {
   static constexpr std::size_t kBufferSize = 64 * 1024;
   static uint64_t s_readEpoch;
 
+  bool BufferTrusted() const { return m_seenEpoch == s_readEpoch && m_bufGeneration == *m_pWriteGeneration; }
+  // Empties the buffer at offset, which stops the inline reads.
+  void ResetBuffer(uint64_t offset) {
+    m_bufOffset = offset;
+    m_bufNext = m_bufLimit = m_readLimit = m_buffer.get();
+  }
+  // Stops the inline reads of every object holding the file.
+  static void StopInlineReads(detail::SharedFile& file);
+  // Bytes reached the file: bumps its write generation, and so stops every
+  // holder's inline reads.
+  static void Written(detail::SharedFile& file);
   unsigned ReadSlow(void* buffer, unsigned count);
+  int GetByteSlow();
+  int PeekByteSlow();
   void Revalidate();
   bool Fill();  // false at the end of the file
   uint64_t LogicalPosition() const {
@@ -157,9 +193,11 @@ class CFile : public CObject {
   // The buffer holds the file's bytes from m_bufOffset on; the logical
   // position is m_bufOffset plus the bytes consumed. With nothing buffered,
   // m_bufNext == m_bufLimit == start and m_bufOffset is the position.
+  // m_readLimit is m_bufLimit or the start (see above).
   std::unique_ptr<char[]> m_buffer;
   const char* m_bufNext = nullptr;
   const char* m_bufLimit = nullptr;
+  const char* m_readLimit = nullptr;
   uint64_t m_bufOffset = 0;
   uint64_t m_bufGeneration = 0;
   uint64_t m_seenEpoch = 0;

@@ -10,9 +10,20 @@
 
 namespace kfio {
 
-void CFile::DropBuffer() {
-  m_bufOffset = LogicalPosition();
-  m_bufNext = m_bufLimit = m_buffer.get();
+void CFile::DropBuffer() { ResetBuffer(LogicalPosition()); }
+
+void CFile::StopInlineReads(detail::SharedFile& file) {
+  for (const detail::SharedFile::Holder& h : file.holders) h.owner->m_readLimit = h.owner->m_buffer.get();
+}
+
+void CFile::Written(detail::SharedFile& file) {
+  ++file.writeGeneration;
+  StopInlineReads(file);
+}
+
+void CFile::NewHostCall() {
+  ++s_readEpoch;
+  detail::ShareRegistry::ForEach(StopInlineReads);
 }
 
 void CFile::Revalidate() {
@@ -30,8 +41,7 @@ void CFile::Revalidate() {
 bool CFile::Fill() {
   const uint64_t pos = LogicalPosition();
   if (!m_buffer) m_buffer = std::make_unique<char[]>(kBufferSize);
-  m_bufOffset = pos;
-  m_bufNext = m_bufLimit = m_buffer.get();
+  ResetBuffer(pos);
   // The snapshot comes first: a change landing between it and the read makes
   // the next epoch drop good bytes, never keep stale ones.
   sys::FileInfo info;
@@ -73,8 +83,7 @@ unsigned CFile::ReadSlow(void* buffer, unsigned count) {
         const uint64_t pos = LogicalPosition();
         std::size_t got = 0;
         int err = sys::g_calls.readAt(m_hFile, out + done, rest, pos, got);
-        m_bufOffset = pos + got;
-        m_bufNext = m_bufLimit = m_buffer.get();
+        ResetBuffer(pos + got);
         if (err) CFileException::ThrowOsError(err, m_strFileName);
         done += static_cast<unsigned>(got);
         break;  // readAt stops short only at the end of the file
@@ -84,11 +93,25 @@ unsigned CFile::ReadSlow(void* buffer, unsigned count) {
   } catch (const CFileException&) {
     // The caller learns no count, so a failed read consumes nothing, as
     // with read(2).
-    m_bufOffset = start;
-    m_bufNext = m_bufLimit = m_buffer.get();
+    ResetBuffer(start);
     throw;
   }
+  // Checked just now: the inline reads may serve what is left.
+  if (BufferTrusted()) m_readLimit = m_bufLimit;
   return done;
+}
+
+int CFile::GetByteSlow() {
+  unsigned char c;
+  return ReadSlow(&c, 1) == 1 ? c : -1;
+}
+
+int CFile::PeekByteSlow() {
+  const int c = GetByteSlow();
+  // A one-byte read always comes through the buffer, so the byte is still
+  // there to step back over.
+  if (c >= 0) --m_bufNext;
+  return c;
 }
 
 void CFile::Write(const void* buffer, unsigned count) {
@@ -102,7 +125,7 @@ void CFile::Write(const void* buffer, unsigned count) {
   // Whatever reached the file counts, as with write(2), and invalidates every
   // other object's buffer on this file.
   m_bufOffset = pos + done;
-  ++m_pShared->writeGeneration;
+  Written(*m_pShared);
   if (err) CFileException::ThrowOsError(err, m_strFileName);
   if (done < count) CFileException::Throw(CFileException::diskFull, ENOSPC, m_strFileName);
 }
@@ -137,14 +160,13 @@ uint64_t CFile::Seek(int64_t offset, unsigned from) {
     target = base + static_cast<uint64_t>(offset);
   }
   if (int err = sys::g_calls.seek(m_hFile, target)) CFileException::ThrowOsError(err, m_strFileName);
-  // Inside the buffered span only the read pointer moves; the bytes are
-  // checked again at the next read anyway.
+  // Inside the buffered span only the read pointer moves: its bytes are as
+  // good as they were.
   const auto held = static_cast<uint64_t>(m_bufLimit - m_buffer.get());
   if (target >= m_bufOffset && target - m_bufOffset <= held) {
     m_bufNext = m_buffer.get() + (target - m_bufOffset);
   } else {
-    m_bufOffset = target;
-    m_bufNext = m_bufLimit = m_buffer.get();
+    ResetBuffer(target);
   }
   return target;
 }

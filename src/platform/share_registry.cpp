@@ -32,7 +32,7 @@ unsigned ShareRegistry::DeniedByShareFlags(unsigned shareFlags) {
   }
 }
 
-SharedFile* ShareRegistry::Acquire(FileKey key, const void* owner, unsigned access, unsigned denied) {
+SharedFile* ShareRegistry::Acquire(FileKey key, CFile* owner, unsigned access, unsigned denied) {
   auto& files = Files();
   auto it = files.find(key);
   if (it != files.end()) {
@@ -46,7 +46,7 @@ SharedFile* ShareRegistry::Acquire(FileKey key, const void* owner, unsigned acce
   return &it->second;
 }
 
-void ShareRegistry::Release(SharedFile* file, const void* owner) {
+void ShareRegistry::Release(SharedFile* file, const CFile* owner) {
   if (file == nullptr) return;
   auto& holders = file->holders;
   auto it = std::find_if(holders.begin(), holders.end(),
@@ -59,6 +59,10 @@ SharedFile* ShareRegistry::Find(FileKey key) {
   auto& files = Files();
   auto it = files.find(key);
   return it == files.end() ? nullptr : &it->second;
+}
+
+void ShareRegistry::ForEach(void (*visit)(SharedFile& file)) {
+  for (auto& entry : Files()) visit(entry.second);
 }
 
 }  // namespace kfio::detail

@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <vector>
 
+namespace kfio {
+class CFile;
+}
+
 namespace kfio::detail {
 
 struct FileKey {
@@ -16,7 +20,7 @@ struct FileKey {
 // releases it, so holders may keep pointers to it.
 struct SharedFile {
   struct Holder {
-    const void* owner;
+    CFile* owner;
     unsigned access;  // sys::kRead | sys::kWrite
     unsigned denied;  // the accesses this holder denies to other opens
   };
@@ -37,10 +41,12 @@ class ShareRegistry {
   static unsigned DeniedByShareFlags(unsigned shareFlags);
 
   // Registers owner; null when the open conflicts with a holder.
-  static SharedFile* Acquire(FileKey key, const void* owner, unsigned access, unsigned denied);
-  static void Release(SharedFile* file, const void* owner);
+  static SharedFile* Acquire(FileKey key, CFile* owner, unsigned access, unsigned denied);
+  static void Release(SharedFile* file, const CFile* owner);
   // The registered file, or null when nobody in the process holds it open.
   static SharedFile* Find(FileKey key);
+  // Every file held open, for a change that concerns all of them.
+  static void ForEach(void (*visit)(SharedFile& file));
 };
 
 }  // namespace kfio::detail

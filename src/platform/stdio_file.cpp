@@ -9,20 +9,16 @@ bool CStdioFile::Open(const char* fileName, unsigned openFlags, CFileException* 
 
 bool CStdioFile::ReadString(std::string& line) {
   line.clear();
-  bool any = false;
-  char c;
-  // Qualified calls take CFile's inline buffer hit, a few instructions a byte.
-  while (CFile::Read(&c, 1) == 1) {
-    any = true;
-    if (c == '\n') return true;
+  int c = GetByte();
+  if (c < 0) return false;
+  for (; c >= 0 && c != '\n'; c = GetByte()) {
     if (c == '\r') {
-      char next;
-      if (CFile::Read(&next, 1) == 1 && next != '\n') CFile::Seek(-1, current);
-      return true;
+      if (PeekByte() == '\n') GetByte();
+      break;
     }
-    line.push_back(c);
+    line.push_back(static_cast<char>(c));
   }
-  return any;
+  return true;
 }
 
 }  // namespace kfio

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "platform/cfile.h"
@@ -123,6 +125,109 @@ TEST(CFileBuffer, SecondObjectsWriteIsSeen) {
   EXPECT_EQ(a.GetLength(), 34u);
 }
 
+TEST(CFileBytes, EveryByteThenMinusOneAcrossBufferFills) {
+  const std::string path = TempPath();
+  std::string content(200000, '\0');  // three buffer fills and a bit
+  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 + i / 256);
+  WriteFile(path, content);
+  CFile f;
+  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+  std::string got;
+  for (int c; (c = f.GetByte()) >= 0;) {
+    ASSERT_LE(c, 255);
+    got.push_back(static_cast<char>(c));
+  }
+  EXPECT_EQ(got, content);
+  EXPECT_EQ(f.GetByte(), -1);
+  EXPECT_EQ(f.PeekByte(), -1);
+  EXPECT_EQ(f.GetPosition(), 200000u);
+}
+
+TEST(CFileBytes, InterleavedWithReadsSeeksAndPositions) {
+  const std::string path = TempPath();
+  const std::string content = Digits(200000);
+  WriteFile(path, content);
+  CFile f;
+  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+  auto at = [&](std::size_t i) -> int64_t { return content[i]; };
+  char run[8] = {};
+  const struct {
+    const char* what;
+    std::function<int64_t()> step;
+    int64_t expect;
+  } steps[] = {
+      {"first byte fills the buffer", [&] { return f.GetByte(); }, '0'},
+      {"seek inside it", [&] { return static_cast<int64_t>(f.Seek(65534, CFile::begin)); }, 65534},
+      {"byte", [&] { return f.GetByte(); }, at(65534)},
+      {"peek at the last buffered byte", [&] { return f.PeekByte(); }, at(65535)},
+      {"position after a peek", [&] { return static_cast<int64_t>(f.GetPosition()); }, 65535},
+      {"last buffered byte", [&] { return f.GetByte(); }, at(65535)},
+      {"peek past the buffer", [&] { return f.PeekByte(); }, at(65536)},
+      {"position after the refill", [&] { return static_cast<int64_t>(f.GetPosition()); }, 65536},
+      {"byte after the peek", [&] { return f.GetByte(); }, at(65536)},
+      {"read of three", [&] { return static_cast<int64_t>(f.Read(run, 3)); }, 3},
+      {"position after the read", [&] { return static_cast<int64_t>(f.GetPosition()); }, 65540},
+      {"back two", [&] { return static_cast<int64_t>(f.Seek(-2, CFile::current)); }, 65538},
+      {"byte after going back", [&] { return f.GetByte(); }, at(65538)},
+      {"run of five", [&] { return static_cast<int64_t>(f.ReadRun(run, 5)); }, 5},
+      {"its last byte", [&] { return static_cast<int64_t>(run[4]); }, at(65543)},
+      {"byte after the run", [&] { return f.GetByte(); }, at(65544)},
+      {"seek to the last byte", [&] { return static_cast<int64_t>(f.Seek(-1, CFile::end)); }, 199999},
+      {"last byte", [&] { return f.GetByte(); }, at(199999)},
+      {"the end", [&] { return f.GetByte(); }, -1},
+      {"run at the end", [&] { return static_cast<int64_t>(f.ReadRun(run, 2)); }, 0},
+      {"position at the end", [&] { return static_cast<int64_t>(f.GetPosition()); }, 200000},
+  };
+  for (const auto& s : steps) EXPECT_EQ(s.step(), s.expect) << s.what;
+}
+
+TEST(CFileBytes, AnotherObjectsWriteBetweenBytesIsSeen) {
+  const std::string path = TempPath();
+  WriteFile(path, "0123456789");
+  CFile a, b;
+  ASSERT_TRUE(a.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+  ASSERT_TRUE(b.Open(path.c_str(), CFile::modeWrite | CFile::shareDenyWrite));
+  EXPECT_EQ(a.GetByte(), '0');  // the whole file is buffered now
+  b.Seek(1, CFile::begin);
+  b.Write("X", 1);
+  EXPECT_EQ(a.GetByte(), 'X');
+  EXPECT_EQ(a.PeekByte(), '2');
+  b.Write("\xff", 1);
+  EXPECT_EQ(a.PeekByte(), 0xff);
+  EXPECT_EQ(a.GetByte(), 0xff);
+  b.Write("Z", 1);
+  char c[2];
+  EXPECT_EQ(a.ReadRun(c, 2), 2u);
+  EXPECT_EQ(std::string(c, 2), "Z4");
+  EXPECT_EQ(a.GetPosition(), 5u);
+  // Truncation by another open is a write too.
+  b.Close();
+  ASSERT_TRUE(b.Open(path.c_str(), CFile::modeWrite | CFile::modeCreate | CFile::shareDenyNone));
+  EXPECT_EQ(a.GetByte(), -1);
+}
+
+TEST(CFileBytes, RefusedLikeRead) {
+  const std::string path = TempPath();
+  WriteFile(path, "abc");
+  CFile writer, closed;
+  ASSERT_TRUE(writer.Open(path.c_str(), CFile::modeWrite | CFile::shareDenyWrite));
+  char c;
+  for (CFile* f : {&writer, &closed}) {
+    const int cause = f == &writer ? CFileException::accessDenied : CFileException::invalidFile;
+    const std::function<void()> calls[] = {[&] { f->GetByte(); }, [&] { f->PeekByte(); },
+                                           [&] { f->ReadRun(&c, 1); }, [&] { f->Read(&c, 1); }};
+    for (const auto& call : calls) {
+      try {
+        call();
+        ADD_FAILURE() << "read from " << (f == &writer ? "a write-only" : "a closed") << " file";
+      } catch (const CFileException& e) {
+        EXPECT_EQ(e.m_cause, cause);
+        EXPECT_EQ(e.m_lOsError, EBADF);
+      }
+    }
+  }
+}
+
 TEST(CFileBuffer, ExternalChangeIsSeenAtTheNextHostCall) {
   // Another process rewrites buffered bytes; either difference alone must
   // tell: the time (to the nanosecond) at the same size, the size at the
@@ -153,10 +258,11 @@ TEST(CFileBuffer, ExternalChangeIsSeenAtTheNextHostCall) {
     change("", 10, before);
     CFile f;
     ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
-    EXPECT_EQ(ReadN(f, 1), "a");  // the whole file is buffered now
+    EXPECT_EQ(f.GetByte(), 'a');  // the whole file is buffered now
     change("XYZ", c.size, c.mtime);
     CFile::NewHostCall();
-    EXPECT_EQ(ReadN(f, 20), "X" + c.rest);
+    EXPECT_EQ(f.GetByte(), 'X');
+    EXPECT_EQ(ReadN(f, 20), c.rest);
   }
 }
 

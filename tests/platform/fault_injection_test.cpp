@@ -77,6 +77,11 @@ TEST_F(FaultTest, EverySystemCallOfEachOperationFailsInTurn) {
       {"read", true, nullptr, caught([&](CFile& f) { f.Read(buf, 1); }), "statFd readAt"},
       {"read past the buffer", true, [&](CFile& f) { f.Read(buf, 1); },
        caught([&](CFile& f) { f.Read(buf, sizeof buf); }), "readAt"},
+      {"bytes from the buffer", true, [&](CFile& f) { f.Read(buf, 1); },
+       caught([](CFile& f) {
+         for (int i = 0; i < 8; ++i) f.GetByte();
+       }),
+       ""},
       {"read in a new host call", true, [&](CFile& f) { f.Read(buf, 1); CFile::NewHostCall(); },
        caught([&](CFile& f) { f.Read(buf, 2); }), "statFd?"},
       {"write", true, nullptr, caught([](CFile& f) { f.Write("ab", 2); }), "writeAt"},

@@ -22,6 +22,9 @@ TEST(CStdioFile, LinesAndPositions) {
       {"\n\nx\n", {"", "", "x"}, {1, 2, 4}},
       {"a\rb\r\rc", {"a", "b", "", "c"}, {2, 4, 5, 6}},
       {"mixed\r\n\nend\r", {"mixed", "", "end"}, {7, 8, 12}},
+      // Line breaks split by the end of the read-ahead buffer (64 KiB).
+      {std::string(65535, 'a') + "\r\nb", {std::string(65535, 'a'), "b"}, {65537, 65538}},
+      {std::string(65535, 'a') + "\rb", {std::string(65535, 'a'), "b"}, {65536, 65537}},
   };
   const std::string path = test::TempPath();
   for (const auto& c : cases) {
