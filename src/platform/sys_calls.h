@@ -36,8 +36,11 @@ struct SystemCalls {
   int (*readAt)(int fd, void* buffer, std::size_t count, uint64_t offset, std::size_t& done);
   int (*writeAt)(int fd, const void* buffer, std::size_t count, uint64_t offset, std::size_t& done);
   int (*truncate)(int fd, uint64_t length);
-  // Sets the descriptor's own offset, which the positioned transfers ignore;
-  // refuses an offset the file system cannot hold.
+  // The file layer keeps each file's position itself (the positioned
+  // transfers need no offset in the descriptor), so a position query or a
+  // seek asks the OS nothing: this entry only confirms the position, and
+  // answers 0 on POSIX. It is here so that a platform whose handles can go
+  // bad, and the tests, can make those operations fail.
   int (*seek)(int fd, uint64_t offset);
   int (*statFd)(int fd, FileInfo& info);
   int (*statPath)(const char* path, FileInfo& info);
