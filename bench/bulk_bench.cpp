@@ -150,7 +150,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
     auto ratio = [&](const char* a, const char* b) {
       if (!times_.count(a) || !times_.count(b)) return;
       const double t = times_[a] / times_[b];
-      std::printf("%-22s %8.2f x the plain loop %s\n", a, t, t <= 3.0 ? "(target <= 3: met)" : "(target <= 3: NOT met)");
+      std::printf("%-22s %8.2f x the plain loop %s\n", a, t,
+                  t <= 1.2 ? "(target <= 1.2: met)" : "(target <= 1.2: NOT met)");
     };
     std::printf("\nSide by side (real time, same process):\n");
     ratio("BM_ARead_Int16", "BM_Plain_Int16");
@@ -166,7 +167,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
 }  // namespace
 
 // One ARead of the 16-bit file in this process, then its peak memory beside
-// the budget: 1.1 times the file plus the dataset's doubles.
+// the budget: the dataset's doubles plus 16 MB (the transfer streams through
+// a small buffer, so the file's size does not count).
 int MemoryCheck() {
   const std::string path = Sample("int16.bin", kShorts, 2);
   rusage before{};
@@ -178,11 +180,10 @@ int MemoryCheck() {
   const double n = Run(host, "AREAD", "bench,1," + std::to_string(kShorts) + ",0");
   rusage after{};
   getrusage(RUSAGE_SELF, &after);
-  const double fileBytes = static_cast<double>(kShorts) * 2;
   const double datasetBytes = static_cast<double>(kShorts) * 8;
   const double grown = static_cast<double>(after.ru_maxrss - before.ru_maxrss) * 1024.0;
-  const double budget = 1.1 * fileBytes + datasetBytes;
-  std::printf("ARead of %.0f values: peak memory grew by %.1f MB; budget 1.1 x file + dataset = %.1f MB (%s)\n",
+  const double budget = datasetBytes + 16e6;
+  std::printf("ARead of %.0f values: peak memory grew by %.1f MB; budget dataset + 16 MB = %.1f MB (%s)\n",
               n, grown / 1e6, budget / 1e6, grown <= budget ? "met" : "NOT met");
   return grown <= budget ? 0 : 1;
 }

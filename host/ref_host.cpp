@@ -130,21 +130,6 @@ void RefHost::SetStringVar(char letter, const std::string& text) {
 
 // The element pair is the hot path of the bulk transfers (one call per
 // value), so it lives here beside the trampoline where it can be inlined.
-uint64_t RefHost::GetElement(uint64_t handle, uint64_t b) {
-  auto* block = reinterpret_cast<kfio::ElementBlock*>(b);
-  const auto* data = reinterpret_cast<const HostDataset*>(handle);
-  if (data == nullptr || block == nullptr || block->index < 0 || block->index >= data->Size()) return 1;
-  block->value = data->Value(block->index);
-  return 0;
-}
-
-uint64_t RefHost::SetElement(uint64_t handle, uint64_t b) {
-  const auto* block = reinterpret_cast<const kfio::ElementBlock*>(b);
-  auto* data = reinterpret_cast<HostDataset*>(handle);
-  if (data == nullptr || block == nullptr) return 1;
-  return data->SetValue(block->index, block->value) ? 0 : 1;
-}
-
 // What a service answers when it cannot be done: "no handle" or "no
 // columns" where the answer is one, "refused" for the text check, else 1.
 uint64_t RefHost::FailureAnswer(uint32_t opcode) {

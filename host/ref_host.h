@@ -122,8 +122,21 @@ class RefHost {
   uint64_t FindColumnInto(uint32_t opcode, const char* pageName, kfio::DatasetBlock* block);
   uint64_t NewTemporary(const kfio::TempDatasetBlock* block, const char* name);
   uint64_t ReleaseTemporary(uint64_t handle);
-  static uint64_t GetElement(uint64_t handle, uint64_t b);
-  static uint64_t SetElement(uint64_t handle, uint64_t b);
+  // The per-value services, inline so that the trampoline's fast path for
+  // them makes no further call.
+  static uint64_t GetElement(uint64_t handle, uint64_t b) {
+    auto* block = reinterpret_cast<kfio::ElementBlock*>(b);
+    const auto* data = reinterpret_cast<const HostDataset*>(handle);
+    if (data == nullptr || block == nullptr || block->index < 0 || block->index >= data->Size()) return 1;
+    block->value = data->Value(block->index);
+    return 0;
+  }
+  static uint64_t SetElement(uint64_t handle, uint64_t b) {
+    const auto* block = reinterpret_cast<const kfio::ElementBlock*>(b);
+    auto* data = reinterpret_cast<HostDataset*>(handle);
+    if (data == nullptr || block == nullptr) return 1;
+    return data->SetValue(block->index, block->value) ? 0 : 1;
+  }
   uint64_t ServeDataset(uint32_t opcode, uint64_t handle, uint64_t b);
   // Pages and columns (host/worksheet_services.cpp).
   uint64_t FindPageHandle(const char* name) const;
