@@ -49,10 +49,9 @@ struct CFileStatus {
 // every open object, a write in every object on that file), and so does
 // anything that empties the buffer.
 //
-// Reads and writes are positioned and leave the descriptor's own offset
-// alone. Seek and GetPosition put it at the logical position, where an
-// unbuffered file's would be, and so let the system refuse a position that
-// its file system cannot hold.
+// Reads and writes are positioned, so the logical position is the file's
+// position: Seek and GetPosition ask the OS nothing (their table entry only
+// confirms the position, so that a platform or a test can fail them).
 //
 // Share flags are honoured within the process; a second open that the
 // classic rules would refuse fails with sharingViolation.
@@ -130,8 +129,8 @@ class CFile : public CObject {
 
   // Writes every byte or throws (diskFull when the device takes no more).
   virtual void Write(const void* buffer, unsigned count);
-  // Answers the new position. Before the start, or past what the file system
-  // can hold: badSeek; past the end of the file is fine.
+  // Answers the new position. Before the start: badSeek; past the end of the
+  // file is fine.
   virtual uint64_t Seek(int64_t offset, unsigned from);
   virtual uint64_t GetPosition() const;
   virtual uint64_t GetLength() const;
