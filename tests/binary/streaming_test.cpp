@@ -119,5 +119,20 @@ TEST_F(Streaming, TheScenariosFailWhereTheyShould) {
   EXPECT_EQ(written.error, FUM_TypeConverter::kOutOfRange);  // unsigned 24 bits cannot hold it
 }
 
+// A read that fails after some pieces have been stored: those values stay,
+// the rest do not, and Error tells.
+TEST_F(Streaming, AFailedReadKeepsThePiecesBeforeIt) {
+  constexpr int kValues = 200000;
+  std::string bytes(kValues, '\x05');
+  const Scenario s{"", bytes, 1, 0, 0, "AREAD", "d,1,200000,0", [](FumTest&) {
+                     fault::Fail(fault::Call::readAt, EIO, 1);  // the second piece's read
+                   }};
+  const Left left = Run(s, 65536);
+  EXPECT_EQ(left.error, 1157);
+  EXPECT_EQ(left.result, kValues);
+  ASSERT_EQ(left.values.size(), 65536u);
+  EXPECT_EQ(left.values.back(), 5.0);
+}
+
 }  // namespace
 }  // namespace kfio::testing
