@@ -7,6 +7,8 @@
 #   # file-size-limit: N  no file may grow past N blocks of 512 bytes (a write
 #                       past that fails with EFBIG, as on a full disk)
 #   # absent: FILE      FILE must not exist in the scratch directory afterwards
+#   # size: FILE N      FILE must hold N bytes afterwards
+#   # interrupt-after: S  send SIGINT (Ctrl-C) after S seconds
 # Every file in DATA is copied next to the script first. With EXPECTED
 # empty only the exit status is checked.
 foreach(var FUMSH SCRIPT EXPECTED DATA SCRATCH)
@@ -26,7 +28,9 @@ set(args ${name})
 set(input)
 set(limit)
 set(absent)
-file(STRINGS ${SCRIPT} directives REGEX "^# (exit:|command:|stdin|file-size-limit:|absent:)")
+set(sizes)
+set(interrupt)
+file(STRINGS ${SCRIPT} directives REGEX "^# (exit:|command:|stdin|file-size-limit:|absent:|size:|interrupt-after:)")
 foreach(line IN LISTS directives)
   if(line MATCHES "^# exit: *([0-9]+)")
     set(expected_exit ${CMAKE_MATCH_1})
@@ -39,6 +43,10 @@ foreach(line IN LISTS directives)
     set(limit ${CMAKE_MATCH_1})
   elseif(line MATCHES "^# absent: *(.+)$")
     list(APPEND absent ${CMAKE_MATCH_1})
+  elseif(line MATCHES "^# size: *([^ ]+) +([0-9]+)$")
+    list(APPEND sizes "${CMAKE_MATCH_1}:${CMAKE_MATCH_2}")
+  elseif(line MATCHES "^# interrupt-after: *([0-9.]+)")
+    set(interrupt ${CMAKE_MATCH_1})
   endif()
 endforeach()
 
@@ -48,12 +56,30 @@ if(limit)
   set(command sh -c "trap '' XFSZ && ulimit -f ${limit} && exec \"$0\" \"$@\"" ${command})
 endif()
 
+if(interrupt)
+  # The shell's wait answers the child's own exit status. Lines, not ';',
+  # separate the commands: a ';' would split the CMake list.
+  set(command sh -c "\"$0\" \"$@\" & p=$!\nsleep ${interrupt}\nkill -INT $p\nwait $p" ${command})
+endif()
+
 # One variable for both streams keeps their lines in the order written.
 execute_process(COMMAND ${command} ${input}
   WORKING_DIRECTORY ${SCRATCH}
   OUTPUT_VARIABLE actual
   ERROR_VARIABLE actual
   RESULT_VARIABLE status)
+foreach(entry IN LISTS sizes)
+  string(REPLACE ":" ";" entry "${entry}")
+  list(GET entry 0 file)
+  list(GET entry 1 bytes)
+  set(found -1)
+  if(EXISTS ${SCRATCH}/${file})
+    file(SIZE ${SCRATCH}/${file} found)
+  endif()
+  if(NOT found EQUAL bytes)
+    message(FATAL_ERROR "${name}: ${file} holds ${found} bytes (expected ${bytes})\n${actual}")
+  endif()
+endforeach()
 foreach(file IN LISTS absent)
   if(EXISTS ${SCRATCH}/${file})
     message(FATAL_ERROR "${name}: ${file} was left behind")

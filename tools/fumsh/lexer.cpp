@@ -26,7 +26,7 @@ std::string Shown(char c) {
 
 class Lexer {
  public:
-  explicit Lexer(std::string_view line) : line_(line) {}
+  Lexer(std::string_view line, bool words) : line_(line), words_(words) {}
 
   std::vector<Token> Run() {
     std::vector<Token> tokens;
@@ -45,14 +45,41 @@ class Lexer {
  private:
   Token Next() {
     const char c = Peek();
+    if (c == '"') return Token{TokenKind::kText, QuotedText(), {}};
+    if (words_) return WordOrName();
     if (IsDigit(c) || (c == '.' && IsDigit(PeekAt(1)))) return NumberToken();
     if (IsLetter(c)) return NameToken();
-    if (c == '"') return Token{TokenKind::kText, QuotedText(), {}};
-    if (std::string_view("+-*/^(),=").find(c) != std::string_view::npos) {
+    for (std::string_view pair : {"==", "!=", "<=", ">=", "&&", "||"}) {
+      if (c == pair[0] && PeekAt(1) == pair[1]) {
+        pos_ += 2;
+        return Token{TokenKind::kOperator, std::string(pair), {}};
+      }
+    }
+    if (std::string_view("+-*/^()[],=<>!").find(c) != std::string_view::npos) {
       ++pos_;
       return Token{TokenKind::kOperator, std::string(1, c), {}};
     }
     throw ScriptError("unexpected character '" + Shown(c) + "'");
+  }
+
+  // In word mode a name that is not A$ or fum.X runs on to the next blank
+  // as a word, as does anything else but a lone '+'.
+  Token WordOrName() {
+    const std::size_t start = pos_;
+    if (Peek() == '+') {
+      ++pos_;
+      return Token{TokenKind::kOperator, "+", {}};
+    }
+    if (IsLetter(Peek())) {
+      Name();
+      const bool fum = SameName(line_.substr(start, pos_ - start), "fum") && Peek() == '.';
+      if (Peek() == '$' || fum) {
+        pos_ = start;
+        return NameToken();
+      }
+    }
+    while (!AtEnd() && Peek() != ' ' && Peek() != '\t' && Peek() != '#') ++pos_;
+    return Token{TokenKind::kWord, std::string(line_.substr(start, pos_ - start)), {}};
   }
 
   // Digits with an optional fraction and exponent; the host's evaluator
@@ -178,6 +205,7 @@ class Lexer {
   }
 
   std::string_view line_;
+  bool words_;
   std::size_t pos_ = 0;
 };
 
@@ -209,6 +237,10 @@ std::string FumRef::FullName() const {
   return name;
 }
 
-std::vector<Token> Tokenize(std::string_view line) { return Lexer(line).Run(); }
+bool Token::IsName(std::string_view word) const {
+  return kind == TokenKind::kName && SameName(text, word);
+}
+
+std::vector<Token> Tokenize(std::string_view line, bool words) { return Lexer(line, words).Run(); }
 
 }  // namespace kfio::fumsh

@@ -31,7 +31,8 @@ enum class TokenKind {
   kStringVar,  // text: the letter, upper case
   kText,       // text: the literal's content, escapes resolved
   kFumRef,     // ref
-  kOperator,   // text: one of + - * / ^ ( ) , =
+  kOperator,   // text: one of + - * / ^ ( ) [ ] , = == != < <= > >= && || !
+  kWord,       // text: a bare word of a wks or dataset statement, as written
 };
 
 struct Token {
@@ -41,12 +42,16 @@ struct Token {
   std::size_t begin = 0;  // byte offsets of the token in the line
   std::size_t end = 0;
 
-  bool IsOperator(char c) const { return kind == TokenKind::kOperator && text[0] == c; }
+  bool Is(std::string_view op) const { return kind == TokenKind::kOperator && text == op; }
+  bool IsName(std::string_view word) const;
 };
 
 // Splits one line; a '#' outside a text or an argument list ends it.
 // Throws ScriptError on a character or literal that cannot start a token.
-std::vector<Token> Tokenize(std::string_view line);
+// With `words`, anything that is not a text, a string variable, a fum
+// reference or a lone '+' is a kWord running to the next blank: the file
+// and dataset names of wks and dataset statements need no quotes.
+std::vector<Token> Tokenize(std::string_view line, bool words = false);
 
 // Case-insensitive comparison of ASCII names.
 bool SameName(std::string_view a, std::string_view b);

@@ -11,6 +11,7 @@
 
 #include "bridge/entry.h"
 #include "host/ref_host.h"
+#include "tools/fumsh/interrupt.h"
 #include "tools/fumsh/options.h"
 #include "tools/fumsh/runner.h"
 #include "tools/fumsh/session.h"
@@ -61,7 +62,11 @@ int Run(const kfio::fumsh::Options& options) {
   host.echo = true;  // the module's lines go to stdout as they are printed
   kfio::fumsh::Session session(host, std::cout);
   session.checking = options.check;
+  session.strict = options.strict;
+  const bool fromCommand = options.input == kfio::fumsh::Options::Input::kCommand;
+  session.SetArguments(fromCommand ? "-c" : options.script.empty() ? "-" : options.script, options.arguments);
   kfio::fumsh::Runner runner(session, std::cout, std::cerr);
+  kfio::fumsh::WatchInterrupts();
 
   switch (options.input) {
     case kfio::fumsh::Options::Input::kScript:

@@ -11,7 +11,9 @@ struct Options {
   Input input = Input::kStandardInput;
   std::string script;   // the file, for kScript
   std::string command;  // the statements, for kCommand
+  std::vector<std::string> arguments;  // the script's own: %1, %2, ...
   bool check = false;   // -e
+  bool strict = false;  // -E
   bool help = false;
   bool version = false;
 };

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "tools/fumsh/program.h"
 #include "tools/fumsh/session.h"
 
 namespace kfio::fumsh {
@@ -21,22 +22,26 @@ class Runner {
   // `out` is where the session prints; it is flushed before every message
   // so that both streams, sent to one place, keep their order.
   Runner(Session& session, std::ostream& out, std::ostream& err)
-      : session_(session), out_(out), err_(err) {}
+      : session_(session), out_(out), err_(err) {
+    session_.warnings = &err_;
+  }
 
-  // Runs every line of `text`, stopping at the first that fails.
+  // Parses all of `text`, then runs it unless a line could not be parsed.
   int RunText(const std::string& name, std::string_view text);
-  // Reads lines one at a time; with `interactive` it prompts and goes on
-  // after a failure (the exit status still records it).
+  // Reads lines, running each statement (a block: once its 'end' is read)
+  // as it is complete; with `interactive` it prompts and goes on after a
+  // failure (the exit status still records it).
   int RunStream(const std::string& name, std::istream& in, bool interactive);
 
  private:
-  // One line; false (after the message) when it failed.
-  bool RunLine(const std::string& name, std::size_t number, std::string_view line);
+  enum class Ended { kDone, kFailed, kExited };
+  Ended Execute(const std::string& name, Program& program);
   void Message(const std::string& name, std::size_t number, const std::string& text);
 
   Session& session_;
   std::ostream& out_;
   std::ostream& err_;
+  int exitCode_ = kExitOk;  // set when Execute ends with kExited
 };
 
 }  // namespace kfio::fumsh

@@ -1,4 +1,4 @@
-// The statements of the script language, one per line.
+// What the statements of the script language do when they run.
 #include <string>
 #include <vector>
 
@@ -9,130 +9,100 @@ namespace kfio::fumsh {
 
 namespace {
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-bool IsKeyword(const Token& token, std::string_view word) {
-  return token.kind == TokenKind::kName && SameName(token.text, word);
-}
+const char* const kLanguageHelp =
+    "Statements, one a line (docs/scripting.md has the details):\n"
+    "  x = EXPR                 A$ = TEXT                 fum.NAME = EXPR    fum.NAME$ = TEXT\n"
+    "  fum.METHOD(ARGS)         print ITEM, ITEM, ...     list fum[.METHOD]  help [fum.METHOD]\n"
+    "  if EXPR / else if EXPR / else / end                while EXPR / end\n"
+    "  for VAR = A to B [step S] / end                    break    continue    exit [CODE]\n"
+    "  check [on|off|strict]    shift\n"
+    "  wks new NAME [COLUMNS]   wks show NAME [ROWS]      wks export NAME FILE.csv|-\n"
+    "  dataset new NAME SIZE    dataset show NAME [ROWS]  DATASET[I] = EXPR\n"
+    "Expressions: + - * / ^ ( ), == != < <= > >= (texts too), && || !, DATASET[I].\n"
+    "Texts: \"...\", A$ to Z$, fum.NAME$, joined by +; %A to %Z, %0 to %9 and %% in them.\n";
 
 }  // namespace
 
 Session::Session(refhost::RefHost& host, std::ostream& out) : host_(host), out_(out) {
-  host_.variables["status"] = 0.0;
-  host_.variables["result"] = 0.0;
+  status_ = &host_.variables["status"];
+  result_ = &host_.variables["result"];
+  args_ = &host_.variables["args"];
+  for (const char* name : {"status", "result", "args"}) {
+    slots_.emplace(name, static_cast<uint32_t>(variables_.size()));
+    variables_.push_back({name, &host_.variables[name]});
+  }
 }
 
-void Session::Run(std::string_view line) {
-  line_ = line;
-  // wks and dataset take file and dataset names as written, so they are
-  // dispatched before the line is cut into tokens.
-  const std::size_t start = line.find_first_not_of(" \t");
-  if (start != std::string_view::npos) {
-    const std::string_view rest = line.substr(start);
-    const std::string_view word = rest.substr(0, rest.find_first_of(" \t"));
-    if (SameName(word, "wks")) return Worksheet();
-    if (SameName(word, "dataset")) return ShowDataset();
-  }
-  const std::vector<Token> tokens = Tokenize(line);
-  if (tokens.empty()) return;
-  const Tokens all(tokens);
-  const Token& first = tokens.front();
-  const bool assignment = tokens.size() > 1 && tokens[1].IsOperator('=');
-
-  if (IsKeyword(first, "print")) return Print(all.subspan(1));
-  if (IsKeyword(first, "list")) return List(all.subspan(1));
-  if (IsKeyword(first, "check")) return Check(all.subspan(1));
-  if (first.kind == TokenKind::kFumRef) {
-    if (assignment) return AssignMember(first.ref, all.subspan(2));
-    // Anything else that starts with a fum reference is an expression run
-    // for its effect, most often a lone method call.
-    Number(all);
-    return;
-  }
-  if (assignment && first.kind == TokenKind::kName) return AssignVariable(first, all.subspan(2));
-  if (assignment && first.kind == TokenKind::kStringVar) {
-    host_.SetStringVar(first.text[0], Text(all.subspan(2)));
-    return;
-  }
-  const std::string word = first.kind == TokenKind::kName ? first.text : Source(all);
-  throw ScriptError("unknown statement '" + word + "'");
+void Session::SetArguments(std::string name, std::vector<std::string> arguments) {
+  scriptName_ = std::move(name);
+  arguments_ = std::move(arguments);
+  *args_ = static_cast<double>(arguments_.size());
 }
 
-// Items are separated by top-level commas and printed with one space
-// between them; a method call's own commas sit inside its reference token.
-void Session::Print(Tokens items) {
-  std::vector<Tokens> parts;
-  std::size_t start = 0;
-  int depth = 0;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (items[i].IsOperator('(')) ++depth;
-    if (items[i].IsOperator(')')) --depth;
-    if (depth == 0 && items[i].IsOperator(',')) {
-      parts.push_back(items.subspan(start, i - start));
-      start = i + 1;
-    }
-  }
-  if (!items.empty()) parts.push_back(items.subspan(start));
+void Session::Shift() {
+  if (arguments_.empty()) throw ScriptError("shift: no arguments left");
+  arguments_.erase(arguments_.begin());
+  *args_ = static_cast<double>(arguments_.size());
+}
 
+void Session::Print(const std::vector<PrintItem>& items) {
   std::string line;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (parts[i].empty()) throw ScriptError("missing item in print");
+  for (std::size_t i = 0; i < items.size(); ++i) {
     if (i > 0) line += ' ';
-    line += StartsText(parts[i]) ? Text(parts[i]) : refhost::RefHost::FormatNumber(Number(parts[i]));
+    line += items[i].isText ? Evaluate(items[i].text) : FormatValue(Evaluate(items[i].number));
   }
   out_ << line << '\n';
 }
 
-void Session::List(Tokens target) {
-  if (target.size() == 1 && IsKeyword(target[0], "fum")) {
-    host_.List(nullptr);
-    return;
-  }
-  if (target.size() == 1 && target[0].kind == TokenKind::kFumRef && !target[0].ref.call &&
-      !target[0].ref.text) {
-    host_.List(target[0].ref.FullName().c_str());
-    return;
-  }
-  throw ScriptError("list takes 'fum' or 'fum.METHOD'");
+// The module lists every member for a name it does not know, which looks
+// like an answer: the listing's own lines (METHOD() at the margin) say
+// which names are methods.
+bool Session::IsMethod(const std::string& name) {
+  const std::string wanted = name.substr(0, name.find('.')) + "()";
+  const bool echo = host_.echo;
+  const std::size_t before = host_.output.size();
+  host_.echo = false;
+  host_.List(nullptr);
+  host_.echo = echo;
+  bool found = false;
+  for (std::size_t i = before; i < host_.output.size(); ++i) found = found || SameName(host_.output[i], wanted);
+  host_.output.resize(before);
+  return found;
 }
 
-void Session::Check(Tokens rest) {
-  if (rest.empty() || (rest.size() == 1 && IsKeyword(rest[0], "on"))) {
-    checking = true;
-  } else if (rest.size() == 1 && IsKeyword(rest[0], "off")) {
-    checking = false;
-  } else {
-    throw ScriptError("check takes 'on', 'off' or nothing");
+void Session::List(const std::string& method, const std::string& where) {
+  if (!method.empty() && !IsMethod(method)) {
+    out_.flush();
+    if (warnings != nullptr) *warnings << where << "warning: '" << method << "' is not a method of fum\n";
+    return;  // rather than the module's listing of everything
   }
+  host_.List(method.empty() ? nullptr : method.c_str());
 }
 
-void Session::AssignMember(const FumRef& ref, Tokens value) {
-  if (ref.call) throw ScriptError("cannot assign to a method call: '" + ref.Spelling() + "(...)'");
+void Session::Help(const std::string& method) {
+  if (method.empty()) {
+    out_ << kLanguageHelp;
+    return;
+  }
+  if (!IsMethod(method)) throw ScriptError("'" + method + "' is not a method of fum");
+  double ignored = 0.0;
+  host_.Call("Syntax", method, ignored);
+}
+
+void Session::AssignMember(const Member& member, const NumberExpr* number, const TextExpr* text) {
   uint32_t status = 0;
-  if (ref.text) {
-    std::string text = Text(value);
-    status = ref.names.size() == 1 ? host_.SetString(ref.names[0], text)
-                                   : host_.AccessMethodMember(ref.Path(), ref.names.back(),
-                                                              cmd::kSetString, nullptr, &text);
+  const bool own = member.ref.names.size() == 1;
+  if (text != nullptr) {
+    std::string value = Evaluate(*text);
+    status = own ? host_.SetString(member.name, value)
+                 : host_.AccessMethodMember(member.path, member.name, cmd::kSetString, nullptr, &value);
   } else {
-    double number = Number(value);
-    status = ref.names.size() == 1 ? host_.SetNumber(ref.names[0], number)
-                                   : host_.AccessMethodMember(ref.Path(), ref.names.back(),
-                                                              cmd::kSetNumber, &number, nullptr);
+    double value = Evaluate(*number);
+    status = own ? host_.SetNumber(member.name, value)
+                 : host_.AccessMethodMember(member.path, member.name, cmd::kSetNumber, &value, nullptr);
   }
-  if (status == 0) Unknown(ref);
-  if (status != 1) Failed("assigning " + ref.Spelling(), status);
-}
-
-void Session::AssignVariable(const Token& name, Tokens value) {
-  const std::string key = Lower(name.text);
-  if (key == "fum") throw ScriptError("'fum' is the module object, not a variable");
-  host_.variables[key] = Number(value);
+  if (status == 0) Unknown(member);
+  if (status != 1) Failed("assigning " + member.spelling, status);
 }
 
 }  // namespace kfio::fumsh

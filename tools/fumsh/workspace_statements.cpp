@@ -1,9 +1,10 @@
-// The worksheet and dataset statements: wks new, wks show, wks export,
-// dataset show.
+// The worksheet and dataset statements (wks new, show and export; dataset
+// new and show) and dataset elements.
 #include <algorithm>
+#include <cmath>
+#include <functional>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,24 +19,22 @@ namespace {
 
 constexpr int32_t kShownRows = 10;
 
-// The words of the line up to a comment; names and file names need no quotes.
-std::vector<std::string> Words(std::string_view line) {
-  const std::size_t hash = line.find('#');
-  std::istringstream in(std::string(line.substr(0, hash)));
-  std::vector<std::string> words;
-  for (std::string w; in >> w;) words.push_back(w);
-  return words;
+// A count of rows, columns or elements: a whole number, not negative.
+int32_t Count(double value, const char* what) {
+  if (!(value >= 0.0 && value <= refhost::HostDataset::kMaxSize) || value != std::trunc(value))
+    throw ScriptError(std::string(what) + " must be a whole number from 0 to " +
+                      std::to_string(refhost::HostDataset::kMaxSize) + ", not " + FormatValue(value));
+  return static_cast<int32_t>(value);
 }
 
-int32_t Count(const std::string& text, const char* what) {
-  std::size_t used = 0;
-  int value = -1;
-  try {
-    value = std::stoi(text, &used);
-  } catch (const std::exception&) {
-  }
-  if (used != text.size() || value < 0) throw ScriptError(std::string(what) + " must be a whole number, not '" + text + "'");
-  return value;
+// A page's or dataset's name: one text, ending where a '+' no longer joins
+// another item; `i` moves past it.
+TextExpr NameOperand(Session& session, Tokens tokens, std::size_t& i, std::string_view line) {
+  std::size_t end = i + 1;
+  while (end + 1 < tokens.size() && tokens[end].Is("+")) end += 2;
+  TextExpr name = session.CompileText(tokens.subspan(i, std::min(end, tokens.size()) - i), line);
+  i = end;
+  return name;
 }
 
 // A CSV field, quoted when it holds a separator, a quote or a line break.
@@ -49,9 +48,16 @@ std::string CsvField(const std::string& text) {
   return quoted + "\"";
 }
 
+// The element as wks show, dataset show and export write it: a number as
+// print writes it, a missing value as nothing.
+std::string ElementText(const refhost::HostDataset& d, int32_t row) {
+  std::string text = d.Text(row);
+  return text.empty() || d.HoldsText(row) ? text : FormatValue(d.Value(row));
+}
+
 std::string Cell(const refhost::HostPage& page, int column, int32_t row) {
   const refhost::HostDataset* d = page.Column(column);
-  return d != nullptr && row < d->Size() ? d->Text(row) : std::string();
+  return d != nullptr && row < d->Size() ? ElementText(*d, row) : std::string();
 }
 
 void WriteCsv(const refhost::HostPage& page, std::ostream& out) {
@@ -71,20 +77,49 @@ const refhost::HostPage& Session::PageNamed(const std::string& name) const {
   return *page;
 }
 
-void Session::Worksheet() {
-  const std::vector<std::string> w = Words(line_);
-  const std::string verb = w.size() > 1 ? w[1] : "";
-  if (SameName(verb, "new") && (w.size() == 3 || w.size() == 4)) {
-    const int columns = w.size() == 4 ? Count(w[3], "the column count") : 1;
-    if (columns < 1) throw ScriptError("a worksheet needs at least one column");
-    if (host_.NewPage(w[2], columns) == nullptr) throw ScriptError("cannot make worksheet '" + w[2] + "'");
-    return;
+// wks VERB NAME [REST] and dataset VERB NAME [REST]: NAME is a text (a bare
+// word is taken as written), REST a count or, for export, a file name.
+std::function<void()> Session::WorkspaceStatement(std::string_view line) {
+  const std::vector<Token> tokens = Tokenize(line, true);
+  const Tokens all(tokens);
+  const bool page = SameName(tokens[0].text, "wks");
+  const std::string verb = tokens.size() > 1 && tokens[1].kind == TokenKind::kWord ? tokens[1].text : "";
+  const char* usage = page ? "wks takes: new NAME [COLUMNS] | show NAME [ROWS] | export NAME FILE.csv"
+                           : "dataset takes: new NAME SIZE | show NAME [ROWS]";
+  if (tokens.size() < 3 || tokens[2].Is("+")) throw ScriptError(usage);
+  std::size_t i = 2;
+  const TextExpr name = NameOperand(*this, all, i, line);
+  const bool more = i < tokens.size();
+  if (page && SameName(verb, "export")) {
+    if (!more) throw ScriptError(usage);
+    const TextExpr file = NameOperand(*this, all, i, line);
+    if (i < tokens.size()) throw ScriptError(usage);
+    return [this, name, file] { ExportPage(PageNamed(Evaluate(name)), Evaluate(file)); };
   }
-  if (SameName(verb, "show") && (w.size() == 3 || w.size() == 4)) {
-    return ShowPage(PageNamed(w[2]), w.size() == 4 ? Count(w[3], "the row count") : kShownRows);
+  // The count is an expression of the ordinary language.
+  NumberExpr count;
+  if (more) {
+    const std::string_view rest = line.substr(tokens[i].begin);
+    const std::vector<Token> countTokens = Tokenize(rest);
+    count = CompileNumber(countTokens, rest);
   }
-  if (SameName(verb, "export") && w.size() == 4) return ExportPage(PageNamed(w[2]), w[3]);
-  throw ScriptError("wks takes: new NAME [COLUMNS] | show NAME [ROWS] | export NAME FILE.csv");
+  const bool news = SameName(verb, "new");
+  if (news && !page && !more) throw ScriptError(usage);
+  if (news && page) {
+    return [this, name, count] {
+      const int columns = count.Empty() ? 1 : Count(Evaluate(count), "the column count");
+      if (columns < 1) throw ScriptError("a worksheet needs at least one column");
+      const std::string text = Evaluate(name);
+      if (host_.NewPage(text, columns) == nullptr) throw ScriptError("cannot make worksheet '" + text + "'");
+    };
+  }
+  if (news) return [this, name, count] { NewDataset(Evaluate(name), Count(Evaluate(count), "the size")); };
+  if (!SameName(verb, "show")) throw ScriptError(usage);
+  return [this, name, count, page] {
+    const int32_t rows = count.Empty() ? kShownRows : Count(Evaluate(count), "the row count");
+    if (page) return ShowPage(PageNamed(Evaluate(name)), rows);
+    ShowDataset(Evaluate(name), rows);
+  };
 }
 
 void Session::ShowPage(const refhost::HostPage& page, int32_t rows) {
@@ -132,19 +167,49 @@ void Session::ExportPage(const refhost::HostPage& page, const std::string& file)
   throw failed;
 }
 
-void Session::ShowDataset() {
-  const std::vector<std::string> w = Words(line_);
-  if (w.size() < 3 || w.size() > 4 || !SameName(w[1], "show"))
-    throw ScriptError("dataset takes: show NAME [ROWS]");
-  const refhost::HostDataset* d = host_.Dataset(w[2]);
-  if (d == nullptr) throw ScriptError("no dataset '" + w[2] + "'");
-  const int32_t rows = w.size() == 4 ? Count(w[3], "the row count") : kShownRows;
-  out_ << d->Name() << ": " << d->Size() << (d->Size() == 1 ? " element" : " elements")
-       << (d->IsText() ? ", text" : "") << '\n';
-  for (int32_t i = 0; i < std::min(rows, d->Size()); ++i) {
-    const std::string value = d->Text(i);
+refhost::HostDataset& Session::DatasetNamed(const std::string& name) const {
+  refhost::HostDataset* d = host_.Dataset(name);
+  if (d == nullptr) throw ScriptError("no dataset '" + name + "'");
+  return *d;
+}
+
+void Session::ShowDataset(const std::string& name, int32_t rows) {
+  const refhost::HostDataset& d = DatasetNamed(name);
+  out_ << d.Name() << ": " << d.Size() << (d.Size() == 1 ? " element" : " elements")
+       << (d.IsText() ? ", text" : "") << '\n';
+  for (int32_t i = 0; i < std::min(rows, d.Size()); ++i) {
+    const std::string value = ElementText(d, i);
     out_ << "  " << i + 1 << (value.empty() ? "" : "  " + value) << '\n';
   }
+}
+
+void Session::NewDataset(const std::string& name, int32_t size) {
+  refhost::HostDataset* d = host_.NewDataset(name);
+  if (d == nullptr || !d->Resize(size)) throw ScriptError("cannot make dataset '" + name + "'");
+}
+
+// Elements count from 1, as the rows of wks show do; an assignment may
+// reach one past the end and beyond, which grows the dataset.
+int32_t Session::ElementIndex(const refhost::HostDataset& d, const NumberExpr& index, bool growing) {
+  const double i = Evaluate(index);
+  const double last = growing ? refhost::HostDataset::kMaxSize : d.Size();
+  if (!(i >= 1.0 && i <= last) || i != std::trunc(i)) {
+    throw ScriptError("index " + FormatValue(i) + " is outside " + d.Name() + " (" +
+                      std::to_string(d.Size()) + (d.Size() == 1 ? " element)" : " elements)"));
+  }
+  return static_cast<int32_t>(i) - 1;
+}
+
+double Session::Element(const TextExpr& dataset, const NumberExpr& index) {
+  const refhost::HostDataset& d = DatasetNamed(Evaluate(dataset));
+  return d.Value(ElementIndex(d, index, false));
+}
+
+void Session::AssignElement(const TextExpr& dataset, const NumberExpr& index, double value) {
+  refhost::HostDataset& d = DatasetNamed(Evaluate(dataset));
+  const int32_t i = ElementIndex(d, index, true);
+  if ((i >= d.Size() && !d.Resize(i + 1)) || !d.SetValue(i, value))
+    throw ScriptError("cannot set element " + std::to_string(i + 1) + " of " + d.Name());
 }
 
 }  // namespace kfio::fumsh
