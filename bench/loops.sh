@@ -9,6 +9,10 @@
 #
 # Builds the default preset when fumsh is missing.
 set -euo pipefail
+if [[ ${1:-} == --help || ${1:-} == -h ]]; then
+  sed -n '2,/^set /p' "$0" | sed '$d' | sed 's/^# \{0,1\}//'
+  exit 0
+fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-7}
 fumsh=${FUMSH:-$root/build/default/tools/fumsh/fumsh}
