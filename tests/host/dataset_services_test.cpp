@@ -11,7 +11,6 @@
 namespace refhost::testing {
 namespace {
 
-namespace op = kfio::op;
 constexpr double kMissing = kfio::kMissingValue;
 
 class DatasetServices : public HostServices {
@@ -36,8 +35,7 @@ class DatasetServices : public HostServices {
 TEST_F(DatasetServices, LookupsFillTheBlockAndMakeWhatIsMissing) {
   HostDataset* d = host.NewDataset("Sig");
   d->Resize(6);
-  const uint64_t h = Find("SIG");
-  EXPECT_EQ(h, Addr(d));
+  EXPECT_EQ(Find("SIG"), Addr(d));
   EXPECT_EQ(std::vector<int64_t>(block.cell, block.cell + 4), (std::vector<int64_t>{0, 6, 0, 6}));
 
   const uint64_t made = Find("new");
@@ -134,18 +132,17 @@ TEST_F(DatasetServices, NothingGrowsPastTheMaximumLength) {
   kfio::PairBlock pair{kMax, 0, 1.0, 2.0};
   kfio::TextBlock text{kMax, 0, "1"};
   kfio::TempDatasetBlock temp{static_cast<uint32_t>(kMax) + 1, 0, "t"};
-  struct Case { const char* what; uint64_t answer; uint64_t expected; };
-  const Case cases[] = {
-      {"resize", Resize(h, 0, int64_t{kMax} + 1), 1},
-      {"resize to 2^31 - 1", Resize(h, 0, INT32_MAX), 1},
-      {"element", Set(h, kMax, 1.0), 1},
-      {"element at 2^31 - 1", Set(h, INT32_MAX, 1.0, op::kSetByte), 1},
-      {"pair", Call(op::kSetPair, h, Addr(&pair)), 1},
-      {"text", Call(op::kSetText, h, Addr(&text)), 1},
-      {"row count", Call(op::kSetRowCount, Addr(page), static_cast<uint64_t>(kMax) + 1), 1},
-      {"temporary", Call(op::kNewTempDataset, &temp, temp.name), 0},
+  const std::pair<const char*, uint64_t> refused[] = {
+      {"resize", Resize(h, 0, int64_t{kMax} + 1)},
+      {"resize to 2^31 - 1", Resize(h, 0, INT32_MAX)},
+      {"element", Set(h, kMax, 1.0)},
+      {"element at 2^31 - 1", Set(h, INT32_MAX, 1.0, op::kSetByte)},
+      {"pair", Call(op::kSetPair, h, Addr(&pair))},
+      {"text", Call(op::kSetText, h, Addr(&text))},
+      {"row count", Call(op::kSetRowCount, Addr(page), static_cast<uint64_t>(kMax) + 1)},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.answer, c.expected) << c.what;
+  for (const auto& [what, answer] : refused) EXPECT_EQ(answer, 1u) << what;
+  EXPECT_EQ(Call(op::kNewTempDataset, &temp, temp.name), 0u);
   const HostDataset* d = host.Dataset("big");
   EXPECT_EQ(d->Size(), 7);
   EXPECT_EQ(d->Value(3), 1.5);

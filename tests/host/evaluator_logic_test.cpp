@@ -16,10 +16,7 @@ TEST(EvaluatorLogic, ComparesAndCombinesWithPrecedence) {
   const std::map<std::string, double> vars = {{"n", 4.0}, {"z", 0.0}, {"nan", std::nan("")}};
   struct Case { const char* text; double expected; };
   const Case cases[] = {
-      {"1 + 2 < 4 && !0", 1.0},
-      {"1 + 2 < 3", 0.0},
-      {"2 * 3 == 6", 1.0},
-      {"n != 4", 0.0},
+      {"1 + 2 < 4 && !0", 1.0}, {"1 + 2 < 3", 0.0}, {"2 * 3 == 6", 1.0}, {"n != 4", 0.0},
       {"n <= 4", 1.0}, {"n >= 5", 0.0}, {"n > 3", 1.0}, {"n < 4", 0.0},
       {"1 || 0 && 0", 1.0},       // && binds tighter than ||
       {"(1 || 0) && 0", 0.0},
@@ -27,13 +24,11 @@ TEST(EvaluatorLogic, ComparesAndCombinesWithPrecedence) {
       {"3 > 2 > 1", 0.0},         // left to right: (3 > 2) > 1
       {"!n", 0.0}, {"!z", 1.0}, {"!!n", 1.0},
       {"!0 + 1", 2.0},            // ! is a sign: it binds tighter than +
-      {"-!0", -1.0},
-      {"!2^2 == 0", 1.0},
+      {"-!0", -1.0}, {"!2^2 == 0", 1.0},
       {"5 && 7", 1.0},            // logic gives 1, not the operand
       {"0 || -3", 1.0},
       {"nan == nan", 0.0}, {"nan != nan", 1.0}, {"!nan", 0.0}, {"nan && 1", 1.0},
-      {"1/0 > 1e308", 1.0},
-      {"z == -0", 1.0},
+      {"1/0 > 1e308", 1.0}, {"z == -0", 1.0},
   };
   for (const Case& c : cases) {
     const std::optional<double> got = EvaluateExpression(c.text, vars);

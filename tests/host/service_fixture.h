@@ -10,6 +10,7 @@
 
 namespace refhost::testing {
 
+namespace op = kfio::op;
 inline uint64_t Addr(const void* p) { return reinterpret_cast<uint64_t>(p); }
 
 class HostServices : public ::testing::Test {

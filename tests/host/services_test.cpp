@@ -1,106 +1,88 @@
 // Tests of the host services the reference host answers through its trampoline.
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <new>
 #include <string>
 #include <vector>
 
-#include "host/ref_host.h"
+#include "tests/host/service_fixture.h"
 
-namespace refhost {
+namespace refhost::testing {
 namespace {
 
-uint64_t Addr(const void* p) { return reinterpret_cast<uint64_t>(p); }
+using Services = HostServices;
 
-class Services : public ::testing::Test {
- protected:
-  uint64_t Call(uint32_t opcode, uint64_t a, uint64_t b) {
-    return RefHost::Trampoline(Addr(&host), opcode, a, b);
-  }
-  RefHost host{nullptr};
-};
-
-TEST_F(Services, PrintLineAppendsAndEchoes) {
-  EXPECT_EQ(Call(kfio::op::kPrintLine, Addr("first"), 0), 0u);
-  EXPECT_EQ(Call(kfio::op::kPrintLine, 0, 0), 0u);
+TEST_F(Services, PrintLineEchoesAndEveryCallIsRecorded) {
+  EXPECT_EQ(Call(op::kPrintLine, Addr("first"), 0), 0u);
+  EXPECT_EQ(Call(op::kPrintLine, 0, 0), 0u);
   host.echo = true;
-  testing::internal::CaptureStdout();
-  Call(kfio::op::kPrintLine, Addr("shown"), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "shown\n");
+  ::testing::internal::CaptureStdout();
+  Call(op::kPrintLine, Addr("shown"), 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "shown\n");
   EXPECT_EQ(host.output, (std::vector<std::string>{"first", "", "shown"}));
+  EXPECT_EQ(Call(op::kAfterMethod, 0, 0), 0u);
+  EXPECT_EQ(Call(5, 0, 0), 1u);
+  EXPECT_EQ(host.calls, (std::vector<uint32_t>{op::kPrintLine, op::kPrintLine, op::kPrintLine,
+                                               op::kAfterMethod, 5}));
+  EXPECT_EQ(host.unknownOpcodes, std::vector<uint32_t>{5});
+  host.ClearCalls();
+  EXPECT_TRUE(host.calls.empty() && host.unknownOpcodes.empty());
 }
 
 TEST_F(Services, StringVariablesByLetterIndex) {
-  EXPECT_EQ(Call(kfio::op::kSetStringVar, Addr("alpha"), 0), 0u);
-  EXPECT_EQ(Call(kfio::op::kSetStringVar, Addr("zulu"), 25), 0u);
-  EXPECT_EQ(Call(kfio::op::kSetStringVar, Addr("x"), 26), 1u);
+  EXPECT_EQ(Call(op::kSetStringVar, Addr("alpha"), 0), 0u);
+  EXPECT_EQ(Call(op::kSetStringVar, Addr("zulu"), 25), 0u);
+  EXPECT_EQ(Call(op::kSetStringVar, Addr("x"), 26), 1u);
   EXPECT_EQ(host.StringVar('A'), "alpha");
   EXPECT_EQ(host.StringVar('z'), "zulu");
   EXPECT_EQ(host.StringVar('1'), "");
 
   host.SetStringVar('q', "from script");
   std::vector<char> buffer(kfio::kHostStringBuffer, '#');
-  EXPECT_EQ(Call(kfio::op::kGetStringVar, Addr(buffer.data()), 16), 0u);
+  EXPECT_EQ(Call(op::kGetStringVar, Addr(buffer.data()), 16), 0u);
   EXPECT_STREQ(buffer.data(), "from script");
-  EXPECT_EQ(Call(kfio::op::kGetStringVar, Addr(buffer.data()), 26), 1u);
-  EXPECT_EQ(Call(kfio::op::kGetStringVar, 0, 0), 1u);
-
+  EXPECT_EQ(Call(op::kGetStringVar, Addr(buffer.data()), 26), 1u);
+  EXPECT_EQ(Call(op::kGetStringVar, 0, 0), 1u);
   // A variable longer than the host buffer is cut to fit it.
   host.SetStringVar('B', std::string(kfio::kHostStringBuffer + 10, 'x'));
-  EXPECT_EQ(Call(kfio::op::kGetStringVar, Addr(buffer.data()), 1), 0u);
+  EXPECT_EQ(Call(op::kGetStringVar, Addr(buffer.data()), 1), 0u);
   EXPECT_EQ(std::strlen(buffer.data()), kfio::kHostStringBuffer - 1);
 }
 
-TEST_F(Services, EvaluateWritesValueOrZero) {
+TEST_F(Services, EvaluateWritesValueOrZeroAndFormatFillsTheBuffer) {
   host.variables["n"] = 4.0;
   struct Case { const char* text; double expected; uint64_t answer; };
   const Case cases[] = {{"n * 2 + 1", 9.0, 0}, {"unknown", 0.0, 1}, {"", 0.0, 1}, {nullptr, 0.0, 1}};
   for (const Case& c : cases) {
     double value = -99.0;
-    EXPECT_EQ(Call(kfio::op::kEvaluate, Addr(c.text), Addr(&value)), c.answer);
+    EXPECT_EQ(Call(op::kEvaluate, Addr(c.text), Addr(&value)), c.answer);
     EXPECT_EQ(value, c.expected);
   }
   EXPECT_EQ(host.Evaluate("n^2"), 16.0);
-  EXPECT_EQ(Call(kfio::op::kEvaluate, Addr("1"), 0), 1u);
-}
+  EXPECT_EQ(Call(op::kEvaluate, Addr("1"), 0), 1u);
 
-TEST_F(Services, FormatNumberFillsTheBlockBuffer) {
-  struct Case { double value; const char* format; const char* text; };
-  const Case cases[] = {
-      {3.0, "*", "3"}, {0.1, nullptr, "0.1"}, {-2.5, "%.2f", "-2.5"},
-      {-1.23456789e-300, "*", "-1.23456789e-300"},
-  };
-  for (const Case& c : cases) {
+  struct Format { double value; const char* format; const char* text; };
+  const Format formats[] = {{3.0, "*", "3"}, {0.1, nullptr, "0.1"}, {-2.5, "%.2f", "-2.5"},
+                            {-1.23456789e-300, "*", "-1.23456789e-300"}};
+  for (const Format& c : formats) {
     char buffer[64];
     std::memset(buffer, '#', sizeof buffer);
     kfio::FormatBlock block{buffer, c.format};
-    EXPECT_EQ(Call(kfio::op::kFormatNumber, Addr(&c.value), Addr(&block)), 0u);
+    EXPECT_EQ(Call(op::kFormatNumber, Addr(&c.value), Addr(&block)), 0u);
     EXPECT_STREQ(buffer, c.text);
   }
   kfio::FormatBlock empty{nullptr, "*"};
   const double v = 1.0;
-  EXPECT_EQ(Call(kfio::op::kFormatNumber, Addr(&v), Addr(&empty)), 1u);
-  EXPECT_EQ(Call(kfio::op::kFormatNumber, 0, 0), 1u);
+  EXPECT_EQ(Call(op::kFormatNumber, Addr(&v), Addr(&empty)), 1u);
+  EXPECT_EQ(Call(op::kFormatNumber, 0, 0), 1u);
 }
 
 TEST_F(Services, CheckTextRefusesOnlyTheChosenText) {
-  EXPECT_EQ(Call(kfio::op::kCheckText, Addr(";"), 0), 0u);
+  EXPECT_EQ(Call(op::kCheckText, Addr(";"), 0), 0u);
   host.refuseText = ";";
-  EXPECT_EQ(Call(kfio::op::kCheckText, Addr(";"), 0), ~uint64_t{0});
-  EXPECT_EQ(Call(kfio::op::kCheckText, Addr(","), 0), 0u);
+  EXPECT_EQ(Call(op::kCheckText, Addr(";"), 0), ~uint64_t{0});
+  EXPECT_EQ(Call(op::kCheckText, Addr(","), 0), 0u);
   host.refuseText = "";
-  EXPECT_EQ(Call(kfio::op::kCheckText, 0, 0), ~uint64_t{0});
-}
-
-TEST_F(Services, RecordsEveryCallAndUnknownOpcodes) {
-  EXPECT_EQ(Call(kfio::op::kAfterMethod, 0, 0), 0u);
-  EXPECT_EQ(Call(5, 0, 0), 1u);
-  Call(kfio::op::kPrintLine, Addr("x"), 0);
-  EXPECT_EQ(host.calls, (std::vector<uint32_t>{kfio::op::kAfterMethod, 5, kfio::op::kPrintLine}));
-  EXPECT_EQ(host.unknownOpcodes, std::vector<uint32_t>{5});
-  host.ClearCalls();
-  EXPECT_TRUE(host.calls.empty() && host.unknownOpcodes.empty());
+  EXPECT_EQ(Call(op::kCheckText, 0, 0), ~uint64_t{0});
 }
 
 // A service that throws (out of memory, anything) must not unwind through
@@ -111,19 +93,15 @@ TEST_F(Services, AServiceThatThrowsAnswersFailure) {
   kfio::ElementBlock element{0, 0, 5.0};
   kfio::DatasetBlock lookup{};
   host.serviceProbe = [](uint32_t opcode) {
-    if (opcode == kfio::op::kFindDataset) throw 42;
+    if (opcode == op::kFindDataset) throw 42;
     throw std::bad_alloc();
   };
   struct Case { uint32_t opcode; uint64_t a, b, answer; };
   const Case cases[] = {
-      {kfio::op::kSetElement, Addr(d), Addr(&element), 1},
-      {kfio::op::kGetElement, Addr(d), Addr(&element), 1},
-      {kfio::op::kSetText, Addr(d), Addr(&element), 1},
-      {kfio::op::kPrintLine, Addr("x"), 0, 1},
-      {kfio::op::kFindDataset, Addr("d"), Addr(&lookup), 0},
-      {kfio::op::kFindPage, 0, Addr("P"), 0},
-      {kfio::op::kColumnCount, 1, 0, 0},
-      {kfio::op::kCheckText, Addr(","), 0, ~uint64_t{0}},
+      {op::kSetElement, Addr(d), Addr(&element), 1}, {op::kGetElement, Addr(d), Addr(&element), 1},
+      {op::kSetText, Addr(d), Addr(&element), 1},    {op::kPrintLine, Addr("x"), 0, 1},
+      {op::kFindDataset, Addr("d"), Addr(&lookup), 0}, {op::kFindPage, 0, Addr("P"), 0},
+      {op::kColumnCount, 1, 0, 0},                    {op::kCheckText, Addr(","), 0, ~uint64_t{0}},
   };
   for (const Case& c : cases) {
     uint64_t answer = 99;
@@ -136,4 +114,4 @@ TEST_F(Services, AServiceThatThrowsAnswersFailure) {
 }
 
 }  // namespace
-}  // namespace refhost
+}  // namespace refhost::testing

@@ -9,8 +9,6 @@
 namespace refhost::testing {
 namespace {
 
-namespace op = kfio::op;
-
 class WorksheetServices : public HostServices {
  protected:
   void SetUp() override {

@@ -15,7 +15,8 @@
 namespace kfio {
 namespace {
 
-using test::CauseOf;
+using test::Caught;
+using test::ReadFile;
 using test::TempPath;
 using test::WriteFile;
 
@@ -41,11 +42,7 @@ TEST(CFileBuffer, PositionsStayExactAcrossReadsAndSeeks) {
   ASSERT_EQ(f.Read(&c, 1), 1u);
   EXPECT_EQ(c, '0');
   EXPECT_EQ(f.GetPosition(), 1u);
-  const struct {
-    int64_t offset;
-    unsigned from;
-    uint64_t expect;
-  } seeks[] = {  // each row reads 3 bytes after its seek
+  const struct { int64_t offset; unsigned from; uint64_t expect; } seeks[] = {  // each row then reads 3 bytes
       {5, CFile::current, 6},         {65535, CFile::begin, 65535}, {-2, CFile::current, 65536},
       {-3, CFile::end, 199997},       {-200000, CFile::current, 0}, {123457, CFile::begin, 123457},
       {10, CFile::end, 200010}};
@@ -73,13 +70,9 @@ TEST(CFileBuffer, SeekBeforeStartIsBadSeekAndKeepsPosition) {
   f.Seek(4, CFile::begin);
   for (auto [offset, from] : {std::pair<int64_t, unsigned>{-1, CFile::begin}, {-5, CFile::current},
                               {-11, CFile::end}, {INT64_MIN, CFile::current}, {0, 7u}}) {
-    try {
-      f.Seek(offset, from);
-      ADD_FAILURE() << offset << " from " << from;
-    } catch (const CFileException& e) {
-      EXPECT_EQ(e.m_cause, CFileException::badSeek);
-      EXPECT_EQ(e.m_strFileName, path);
-    }
+    const CFileException e = Caught([&] { f.Seek(offset, from); });
+    EXPECT_EQ(e.m_cause, CFileException::badSeek) << offset << " from " << from;
+    EXPECT_EQ(e.m_strFileName, path);
     EXPECT_EQ(f.GetPosition(), 4u);
   }
   EXPECT_EQ(ReadN(f, 2), "45");
@@ -105,26 +98,6 @@ TEST(CFileBuffer, WritesLandAtTheLogicalPositionAndCount) {
   EXPECT_EQ(ReadN(f, 1), "");
 }
 
-TEST(CFileBuffer, SecondObjectsWriteIsSeen) {
-  const std::string path = TempPath();
-  WriteFile(path, Digits(30));
-  CFile a, b;
-  ASSERT_TRUE(a.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
-  ASSERT_TRUE(b.Open(path.c_str(), CFile::modeWrite | CFile::shareDenyWrite));
-  EXPECT_EQ(ReadN(a, 1), "0");
-  b.Seek(10, CFile::begin);
-  b.Write("ABCDEFGHIJK", 11);  // bytes 10..20
-  a.Seek(9, CFile::begin);
-  EXPECT_EQ(ReadN(a, 1), "9");
-  EXPECT_EQ(ReadN(a, 12), "ABCDEFGHIJK1");
-  EXPECT_EQ(a.GetPosition(), 22u);
-  b.Seek(0, CFile::end);
-  b.Write("tail", 4);
-  a.Seek(28, CFile::begin);
-  EXPECT_EQ(ReadN(a, 10), "89tail");
-  EXPECT_EQ(a.GetLength(), 34u);
-}
-
 TEST(CFileBytes, EveryByteThenMinusOneAcrossBufferFills) {
   const std::string path = TempPath();
   std::string content(200000, '\0');  // three buffer fills and a bit
@@ -133,8 +106,8 @@ TEST(CFileBytes, EveryByteThenMinusOneAcrossBufferFills) {
   CFile f;
   ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
   std::string got;
-  for (int c; (c = f.GetByte()) >= 0;) {
-    ASSERT_LE(c, 255);
+  for (int c; (c = f.PeekByte()) >= 0;) {
+    ASSERT_EQ(f.GetByte(), c);
     got.push_back(static_cast<char>(c));
   }
   EXPECT_EQ(got, content);
@@ -149,41 +122,34 @@ TEST(CFileBytes, InterleavedWithReadsSeeksAndPositions) {
   WriteFile(path, content);
   CFile f;
   ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
-  auto at = [&](std::size_t i) -> int64_t { return content[i]; };
+  auto at = [&](std::size_t i) -> int { return content[i]; };
   char run[8] = {};
-  const struct {
-    const char* what;
-    std::function<int64_t()> step;
-    int64_t expect;
-  } steps[] = {
-      {"first byte fills the buffer", [&] { return f.GetByte(); }, '0'},
-      {"seek inside it", [&] { return static_cast<int64_t>(f.Seek(65534, CFile::begin)); }, 65534},
-      {"byte", [&] { return f.GetByte(); }, at(65534)},
-      {"peek at the last buffered byte", [&] { return f.PeekByte(); }, at(65535)},
-      {"position after a peek", [&] { return static_cast<int64_t>(f.GetPosition()); }, 65535},
-      {"last buffered byte", [&] { return f.GetByte(); }, at(65535)},
-      {"peek past the buffer", [&] { return f.PeekByte(); }, at(65536)},
-      {"position after the refill", [&] { return static_cast<int64_t>(f.GetPosition()); }, 65536},
-      {"byte after the peek", [&] { return f.GetByte(); }, at(65536)},
-      {"read of three", [&] { return static_cast<int64_t>(f.Read(run, 3)); }, 3},
-      {"position after the read", [&] { return static_cast<int64_t>(f.GetPosition()); }, 65540},
-      {"back two", [&] { return static_cast<int64_t>(f.Seek(-2, CFile::current)); }, 65538},
-      {"byte after going back", [&] { return f.GetByte(); }, at(65538)},
-      {"run of five", [&] { return static_cast<int64_t>(f.ReadRun(run, 5)); }, 5},
-      {"its last byte", [&] { return static_cast<int64_t>(run[4]); }, at(65543)},
-      {"byte after the run", [&] { return f.GetByte(); }, at(65544)},
-      {"seek to the last byte", [&] { return static_cast<int64_t>(f.Seek(-1, CFile::end)); }, 199999},
-      {"last byte", [&] { return f.GetByte(); }, at(199999)},
-      {"the end", [&] { return f.GetByte(); }, -1},
-      {"run at the end", [&] { return static_cast<int64_t>(f.ReadRun(run, 2)); }, 0},
-      {"position at the end", [&] { return static_cast<int64_t>(f.GetPosition()); }, 200000},
-  };
-  for (const auto& s : steps) EXPECT_EQ(s.step(), s.expect) << s.what;
+  EXPECT_EQ(f.GetByte(), '0');  // fills the buffer
+  EXPECT_EQ(f.Seek(65534, CFile::begin), 65534u);  // inside it
+  EXPECT_EQ(f.GetByte(), at(65534));
+  EXPECT_EQ(f.PeekByte(), at(65535));  // the last buffered byte
+  EXPECT_EQ(f.GetPosition(), 65535u);
+  EXPECT_EQ(f.GetByte(), at(65535));
+  EXPECT_EQ(f.PeekByte(), at(65536));  // past the buffer: a refill
+  EXPECT_EQ(f.GetPosition(), 65536u);
+  EXPECT_EQ(f.GetByte(), at(65536));
+  EXPECT_EQ(f.Read(run, 3), 3u);
+  EXPECT_EQ(f.GetPosition(), 65540u);
+  EXPECT_EQ(f.Seek(-2, CFile::current), 65538u);
+  EXPECT_EQ(f.GetByte(), at(65538));
+  EXPECT_EQ(f.ReadRun(run, 5), 5u);
+  EXPECT_EQ(run[4], at(65543));
+  EXPECT_EQ(f.GetByte(), at(65544));
+  EXPECT_EQ(f.Seek(-1, CFile::end), 199999u);
+  EXPECT_EQ(f.GetByte(), at(199999));
+  EXPECT_EQ(f.GetByte(), -1);
+  EXPECT_EQ(f.ReadRun(run, 2), 0u);
+  EXPECT_EQ(f.GetPosition(), 200000u);
 }
 
-TEST(CFileBytes, AnotherObjectsWriteBetweenBytesIsSeen) {
+TEST(CFileBuffer, AnotherObjectsWriteIsSeenByBytesAndReads) {
   const std::string path = TempPath();
-  WriteFile(path, "0123456789");
+  WriteFile(path, Digits(30));
   CFile a, b;
   ASSERT_TRUE(a.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
   ASSERT_TRUE(b.Open(path.c_str(), CFile::modeWrite | CFile::shareDenyWrite));
@@ -200,32 +166,46 @@ TEST(CFileBytes, AnotherObjectsWriteBetweenBytesIsSeen) {
   EXPECT_EQ(a.ReadRun(c, 2), 2u);
   EXPECT_EQ(std::string(c, 2), "Z4");
   EXPECT_EQ(a.GetPosition(), 5u);
+  b.Seek(10, CFile::begin);
+  b.Write("ABCDEFGHIJK", 11);  // bytes 10..20
+  a.Seek(9, CFile::begin);
+  EXPECT_EQ(ReadN(a, 1), "9");
+  EXPECT_EQ(ReadN(a, 12), "ABCDEFGHIJK1");
+  EXPECT_EQ(a.GetPosition(), 22u);
+  b.Seek(0, CFile::end);
+  b.Write("tail", 4);
+  a.Seek(28, CFile::begin);
+  EXPECT_EQ(ReadN(a, 10), "89tail");
+  EXPECT_EQ(a.GetLength(), 34u);
   // Truncation by another open is a write too.
   b.Close();
   ASSERT_TRUE(b.Open(path.c_str(), CFile::modeWrite | CFile::modeCreate | CFile::shareDenyNone));
   EXPECT_EQ(a.GetByte(), -1);
 }
 
-TEST(CFileBytes, RefusedLikeRead) {
+// Refused reads and writes leave the file usable for what its mode allows.
+TEST(CFileBytes, WrongAccessAndClosedFilesAreRefused) {
   const std::string path = TempPath();
   WriteFile(path, "abc");
-  CFile writer, closed;
+  CFile reader, writer, closed;
+  ASSERT_TRUE(reader.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
   ASSERT_TRUE(writer.Open(path.c_str(), CFile::modeWrite | CFile::shareDenyWrite));
-  char c;
+  char c[4] = {};
   for (CFile* f : {&writer, &closed}) {
     const int cause = f == &writer ? CFileException::accessDenied : CFileException::invalidFile;
     const std::function<void()> calls[] = {[&] { f->GetByte(); }, [&] { f->PeekByte(); },
-                                           [&] { f->ReadRun(&c, 1); }, [&] { f->Read(&c, 1); }};
+                                           [&] { f->ReadRun(c, 1); }, [&] { f->Read(c, 1); }};
     for (const auto& call : calls) {
-      try {
-        call();
-        ADD_FAILURE() << "read from " << (f == &writer ? "a write-only" : "a closed") << " file";
-      } catch (const CFileException& e) {
-        EXPECT_EQ(e.m_cause, cause);
-        EXPECT_EQ(e.m_lOsError, EBADF);
-      }
+      const CFileException e = Caught(call);
+      EXPECT_EQ(e.m_cause, cause) << "read from " << (f == &writer ? "a write-only" : "a closed") << " file";
+      EXPECT_EQ(e.m_lOsError, EBADF);
     }
   }
+  EXPECT_EQ(Caught([&] { reader.Write("x", 1); }).m_cause, CFileException::accessDenied);
+  EXPECT_EQ(Caught([&] { closed.GetLength(); }).m_cause, CFileException::invalidFile);
+  EXPECT_EQ(reader.Read(c, 4), 3u);
+  writer.Write("Z", 1);
+  EXPECT_EQ(ReadFile(path), "Zbc");
 }
 
 TEST(CFileBuffer, ExternalChangeIsSeenAtTheNextHostCall) {
@@ -233,12 +213,8 @@ TEST(CFileBuffer, ExternalChangeIsSeenAtTheNextHostCall) {
   // tell: the time (to the nanosecond) at the same size, the size at the
   // same time.
   const struct timespec before = {1000000000, 123456789}, after = {1000000000, 123456790};
-  const struct {
-    const char* what;
-    off_t size;
-    struct timespec mtime;
-    std::string rest;  // from byte 2 on
-  } cases[] = {
+  // `rest`: what reads from byte 2 on.
+  const struct { const char* what; off_t size; struct timespec mtime; std::string rest; } cases[] = {
       {"same size, new time", 10, after, "YZaaaaaa"},
       {"shorter, same time", 8, before, "YZaaaa"},
   };

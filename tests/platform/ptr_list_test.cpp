@@ -1,6 +1,8 @@
 // Tests of CPtrList across several node blocks.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <numeric>
 #include <vector>
 
 #include "platform/ptr_list.h"
@@ -22,7 +24,7 @@ std::vector<int> Backward(CPtrList& list) {
 
 TEST(CPtrList, AddRemoveFindAcrossBlocks) {
   int v[25];
-  for (int i = 0; i < 25; ++i) v[i] = i;
+  std::iota(std::begin(v), std::end(v), 0);
   CPtrList list;
   EXPECT_TRUE(list.IsEmpty());
   EXPECT_EQ(list.RemoveHead(), nullptr);
@@ -32,8 +34,7 @@ TEST(CPtrList, AddRemoveFindAcrossBlocks) {
   at[0] = list.AddHead(&v[0]);
   at[24] = list.AddTail(&v[24]);
   EXPECT_EQ(list.GetCount(), 25);
-  std::vector<int> all(25);
-  for (int i = 0; i < 25; ++i) all[i] = i;
+  const std::vector<int> all(std::begin(v), std::end(v));
   EXPECT_EQ(Forward(list), all);
   EXPECT_EQ(Backward(list), std::vector<int>(all.rbegin(), all.rend()));
 

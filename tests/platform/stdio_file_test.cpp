@@ -10,15 +10,10 @@ namespace kfio {
 namespace {
 
 TEST(CStdioFile, LinesAndPositions) {
-  const struct {
-    std::string content;
-    std::vector<std::string> lines;
-    std::vector<uint64_t> positions;  // after each line
-  } cases[] = {
-      {"", {}, {}},
-      {"a\nbc\n", {"a", "bc"}, {2, 5}},
-      {"a\r\nbc\r\n", {"a", "bc"}, {3, 7}},
-      {"last", {"last"}, {4}},
+  // The lines, and the position after each.
+  const struct { std::string content; std::vector<std::string> lines; std::vector<uint64_t> after; } cases[] = {
+      {"", {}, {}},                             {"a\nbc\n", {"a", "bc"}, {2, 5}},
+      {"a\r\nbc\r\n", {"a", "bc"}, {3, 7}},       {"last", {"last"}, {4}},
       {"\n\nx\n", {"", "", "x"}, {1, 2, 4}},
       {"a\rb\r\rc", {"a", "b", "", "c"}, {2, 4, 5, 6}},
       {"mixed\r\n\nend\r", {"mixed", "", "end"}, {7, 8, 12}},
@@ -35,27 +30,11 @@ TEST(CStdioFile, LinesAndPositions) {
     for (std::size_t i = 0; i < c.lines.size(); ++i) {
       ASSERT_TRUE(f.ReadString(line)) << c.content;
       EXPECT_EQ(line, c.lines[i]);
-      EXPECT_EQ(f.GetPosition(), c.positions[i]) << c.content << " line " << i;
+      EXPECT_EQ(f.GetPosition(), c.after[i]) << c.content << " line " << i;
     }
     EXPECT_FALSE(f.ReadString(line)) << c.content;
     EXPECT_EQ(line, "");
   }
-}
-
-TEST(CStdioFile, SeekResumesReadingAtTheByte) {
-  const std::string path = test::TempPath();
-  test::WriteFile(path, "one\ntwo\nthree\n");
-  CStdioFile f;
-  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
-  std::string line;
-  ASSERT_TRUE(f.ReadString(line));
-  const uint64_t second = f.GetPosition();
-  ASSERT_TRUE(f.ReadString(line));
-  ASSERT_TRUE(f.ReadString(line));
-  EXPECT_EQ(line, "three");
-  f.Seek(static_cast<int64_t>(second) + 1, CFile::begin);
-  ASSERT_TRUE(f.ReadString(line));
-  EXPECT_EQ(line, "wo");
 }
 
 }  // namespace

@@ -38,15 +38,15 @@ inline std::string ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs f and answers the cause it threw, or -1 when it threw nothing.
+// Runs f and answers what it threw; cause none when it threw nothing.
 template <class F>
-int CauseOf(F&& f) {
+CFileException Caught(F&& f) {
   try {
     f();
   } catch (const CFileException& e) {
-    return e.m_cause;
+    return e;
   }
-  return -1;
+  return {};
 }
 
 }  // namespace kfio::test
