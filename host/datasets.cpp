@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <new>
 
 #include "host/ref_host.h"
 
@@ -25,21 +26,26 @@ double NumberOf(std::string_view text) {
 
 }  // namespace
 
-void BlockStore::Extend(std::size_t block, uint32_t offset) {
-  if (block >= blocks_.size()) blocks_.resize(block + 1);
-  Block& b = blocks_[block];
-  if (offset >= b.capacity) {
-    // Only block 0 starts small; a write into any later block means the
-    // dataset is large, so that block is taken whole at once.
-    uint32_t wanted = kBlockSize;
-    if (block == 0) wanted = std::min<uint32_t>(kBlockSize, std::max({offset + 1, b.capacity * 2, 16u}));
-    std::unique_ptr<double[]> data(new double[wanted]);
-    if (b.filled != 0) std::copy(b.data.get(), b.data.get() + b.filled, data.get());
-    b.data = std::move(data);
-    b.capacity = wanted;
+bool BlockStore::Extend(std::size_t block, uint32_t offset) noexcept {
+  try {
+    if (block >= blocks_.size()) blocks_.resize(block + 1);
+    Block& b = blocks_[block];
+    if (offset >= b.capacity) {
+      // Only block 0 starts small; a write into any later block means the
+      // dataset is large, so that block is taken whole at once.
+      uint32_t wanted = kBlockSize;
+      if (block == 0) wanted = std::min<uint32_t>(kBlockSize, std::max({offset + 1, b.capacity * 2, 16u}));
+      std::unique_ptr<double[]> data(new double[wanted]);
+      if (b.filled != 0) std::copy(b.data.get(), b.data.get() + b.filled, data.get());
+      b.data = std::move(data);
+      b.capacity = wanted;
+    }
+    std::fill(b.data.get() + b.filled, b.data.get() + offset, kfio::kMissingValue);
+    b.filled = offset + 1;
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
   }
-  std::fill(b.data.get() + b.filled, b.data.get() + offset, kfio::kMissingValue);
-  b.filled = offset + 1;
 }
 
 void BlockStore::ClearFrom(int32_t from) {
@@ -76,14 +82,11 @@ bool HostDataset::SetText(int32_t index, std::string_view text) {
   if (index >= textEnd_) textEnd_ = int64_t{index} + 1;
   // The numeric slot follows the text, so a numeric read of a text element
   // gives what the text says.
-  values_.Set(index, NumberOf(text));
-  return true;
+  return values_.Set(index, NumberOf(text));
 }
 
 bool HostDataset::SetPair(int32_t index, double first, double second) {
-  if (!SetValue(index, first)) return false;
-  companion_.Set(index, second);
-  return true;
+  return SetValue(index, first) && companion_.Set(index, second);
 }
 
 bool HostDataset::Resize(int32_t size) {

@@ -27,26 +27,28 @@ class BlockStore {
   static constexpr int kBlockBits = 16;
   static constexpr int32_t kBlockSize = int32_t{1} << kBlockBits;
 
-  // `index` must not be negative.
-  void Set(int32_t index, double value) {
+  // `index` must not be negative. False, with nothing stored, when the
+  // storage cannot grow; never throws.
+  bool Set(int32_t index, double value) {
     const std::size_t block = static_cast<uint32_t>(index) >> kBlockBits;
     const uint32_t offset = static_cast<uint32_t>(index) & (kBlockSize - 1);
     if (block < blocks_.size()) {
       Block& b = blocks_[block];
       if (offset < b.filled) {  // below the mark, so below End() too
         b.data[offset] = value;
-        return;
+        return true;
       }
       if (offset == b.filled && offset < b.capacity) {  // the next one, in room
         b.data[offset] = value;
         b.filled = offset + 1;
         if (index >= end_) end_ = int64_t{index} + 1;
-        return;
+        return true;
       }
     }
-    Extend(block, offset);
+    if (!Extend(block, offset)) return false;
     blocks_[block].data[offset] = value;
     if (index >= end_) end_ = int64_t{index} + 1;
+    return true;
   }
   double Get(int32_t index) const {
     const std::size_t block = static_cast<uint32_t>(index) >> kBlockBits;
@@ -66,8 +68,9 @@ class BlockStore {
     uint32_t capacity = 0;
     uint32_t filled = 0;  // [0, filled) hold values; the rest was never written
   };
-  // Makes room for `offset` in `block` and fills the gap below it.
-  void Extend(std::size_t block, uint32_t offset);
+  // Makes room for `offset` in `block` and fills the gap below it; false
+  // when memory runs out.
+  bool Extend(std::size_t block, uint32_t offset) noexcept;
 
   std::vector<Block> blocks_;
   int64_t end_ = 0;
@@ -114,7 +117,7 @@ class HostDataset {
   // Writes may lie past the end: storage grows, the size does not.
   bool SetValue(int32_t index, double value) {
     if (static_cast<uint32_t>(index) >= uint32_t{kMaxSize} || !live_) return false;  // negative too
-    values_.Set(index, value);
+    if (!values_.Set(index, value)) return false;
     if (isText_) texts_.erase(index);
     return true;
   }

@@ -104,6 +104,8 @@ class RefHost {
  private:
   // One case per opcode; each family's services live in their own file.
   uint64_t Serve(uint32_t opcode, uint64_t a, uint64_t b);
+  // The trampoline's path for every call that may throw.
+  static uint64_t Guarded(RefHost* host, uint32_t opcode, uint64_t a, uint64_t b) noexcept;
   static uint64_t FailureAnswer(uint32_t opcode);
   uint32_t Access(const char* objectName, const std::string& member, void* value, uint16_t command,
                   bool flagged);
