@@ -26,7 +26,9 @@ double NumberOf(std::string_view text) {
 
 }  // namespace
 
-bool BlockStore::Extend(std::size_t block, uint32_t offset) noexcept {
+bool BlockStore::SetSlow(int32_t index, double value) noexcept {
+  const std::size_t block = static_cast<uint32_t>(index) >> kBlockBits;
+  const uint32_t offset = static_cast<uint32_t>(index) & (kBlockSize - 1);
   try {
     if (block >= blocks_.size()) blocks_.resize(block + 1);
     Block& b = blocks_[block];
@@ -42,6 +44,8 @@ bool BlockStore::Extend(std::size_t block, uint32_t offset) noexcept {
     }
     std::fill(b.data.get() + b.filled, b.data.get() + offset, kfio::kMissingValue);
     b.filled = offset + 1;
+    b.data[offset] = value;
+    if (index >= end_) end_ = int64_t{index} + 1;
     return true;
   } catch (const std::bad_alloc&) {
     return false;

@@ -45,10 +45,7 @@ class BlockStore {
         return true;
       }
     }
-    if (!Extend(block, offset)) return false;
-    blocks_[block].data[offset] = value;
-    if (index >= end_) end_ = int64_t{index} + 1;
-    return true;
+    return SetSlow(index, value);
   }
   double Get(int32_t index) const {
     const std::size_t block = static_cast<uint32_t>(index) >> kBlockBits;
@@ -68,9 +65,9 @@ class BlockStore {
     uint32_t capacity = 0;
     uint32_t filled = 0;  // [0, filled) hold values; the rest was never written
   };
-  // Makes room for `offset` in `block` and fills the gap below it; false
-  // when memory runs out.
-  bool Extend(std::size_t block, uint32_t offset) noexcept;
+  // A write that needs room or leaves a gap: out of line, so the common
+  // writes above stay short. False when memory runs out.
+  bool SetSlow(int32_t index, double value) noexcept;
 
   std::vector<Block> blocks_;
   int64_t end_ = 0;
