@@ -1,11 +1,7 @@
-// ARead and AWrite through XODLL: the file image with Skip gaps, ranges,
-// bad arguments, short files, the chunk halving on allocation failure.
-// Datasets live in a small store of the test's own, so every element call
-// the module makes can be counted; other services go to the reference host.
-#include <fstream>
-#include <iterator>
+// ARead and AWrite through XODLL: Skip gaps, ranges, bad arguments, short files, halving when memory runs short.
 #include <map>
 #include <new>
+#include <tuple>
 
 #include "binary/bulk.h"
 #include "fum/fum_fixture.h"
@@ -13,53 +9,42 @@
 namespace kfio::testing {
 namespace {
 
+// Datasets in a store of the test's own, so that every element call the module makes can be counted; other
+// services go to the reference host. A dataset's handle is the address of its values.
 struct DatasetStore {
   std::map<std::string, std::vector<double>> sets;
-  std::vector<std::string> names;  // handle - 1 -> name
   std::map<uint32_t, int> counts;
   refhost::RefHost* host = nullptr;
   // A host's limits: element writes at or past `refuseFrom`, and resizes
   // past `refuseResizeOver`, are refused.
-  int32_t refuseFrom = INT32_MAX;
-  int32_t refuseResizeOver = INT32_MAX;
-
-  std::vector<double>& Of(uint64_t handle) { return sets[names.at(handle - 1)]; }
+  int32_t refuseFrom = INT32_MAX, refuseResizeOver = INT32_MAX;
 
   static uint64_t Serve(uint64_t context, uint32_t opcode, uint64_t a, uint64_t b) {
     auto& self = *reinterpret_cast<DatasetStore*>(context);
     ++self.counts[opcode];
+    auto* v = reinterpret_cast<std::vector<double>*>(a);
+    auto* e = reinterpret_cast<ElementBlock*>(b);
     switch (opcode) {
       case op::kFindDataset: {
-        const std::string name = reinterpret_cast<const char*>(a);
-        auto& v = self.sets[name];
-        std::size_t i = 0;
-        while (i < self.names.size() && self.names[i] != name) ++i;
-        if (i == self.names.size()) self.names.push_back(name);
+        v = &self.sets[reinterpret_cast<const char*>(a)];
         auto* block = reinterpret_cast<DatasetBlock*>(b);
-        block->cell[0] = 0;
-        block->cell[1] = block->cell[3] = static_cast<int64_t>(v.size());
-        block->cell[2] = 0;
-        return i + 1;
+        block->cell[0] = block->cell[2] = 0;
+        block->cell[1] = block->cell[3] = static_cast<int64_t>(v->size());
+        return reinterpret_cast<uint64_t>(v);
       }
-      case op::kSetElement: {
-        auto* e = reinterpret_cast<ElementBlock*>(b);
-        auto& v = self.Of(a);
+      case op::kSetElement:
         if (e->index < 0 || e->index >= self.refuseFrom) return 1;
-        if (static_cast<std::size_t>(e->index) >= v.size()) v.resize(e->index + 1, kMissingValue);
-        v[e->index] = e->value;
+        if (static_cast<std::size_t>(e->index) >= v->size()) v->resize(e->index + 1, kMissingValue);
+        (*v)[e->index] = e->value;
         return 0;
-      }
-      case op::kGetElement: {
-        auto* e = reinterpret_cast<ElementBlock*>(b);
-        auto& v = self.Of(a);
-        if (e->index < 0 || static_cast<std::size_t>(e->index) >= v.size()) return 1;
-        e->value = v[e->index];
+      case op::kGetElement:
+        if (e->index < 0 || static_cast<std::size_t>(e->index) >= v->size()) return 1;
+        e->value = (*v)[e->index];
         return 0;
-      }
       case op::kResize: {
         const int64_t to = reinterpret_cast<SizeBlock*>(b)->to;
         if (to < 0 || to > self.refuseResizeOver) return 1;
-        self.Of(a).resize(static_cast<std::size_t>(to), kMissingValue);
+        v->resize(static_cast<std::size_t>(to), kMissingValue);
         return 0;
       }
       default:
@@ -68,67 +53,61 @@ struct DatasetStore {
   }
 };
 
-class Arrays : public FumTest {
- public:
-  Arrays() { store.host = &host; }
-  ~Arrays() override { XoBulk::ResetAllocator(); }
-
-  // A method call as the host makes it, with the store answering datasets.
-  Outcome Array(const char* method, const std::string& args) {
-    std::string text = args;
-    double result = -99;
-    XODLL(reinterpret_cast<uint64_t>(&store), method, text.data(), &result, &DatasetStore::Serve,
-          cmd::kCallMethod);
-    return {0, result, TheFum().error.Int(), TheFum().sysErr.Int()};
-  }
-  std::string Contents(const std::string& name) {
-    std::ifstream in(Path(name), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  DatasetStore store;
-};
-
 std::string Counting(int n) {
   std::string s;
   for (int i = 0; i < n; ++i) s.push_back(static_cast<char>(i));
   return s;
 }
 
+class Arrays : public FumTest {
+ public:
+  Arrays() { store.host = &host; }
+  ~Arrays() override { XoBulk::ResetAllocator(); }
+
+  // A method call as the host makes it, with the store answering datasets;
+  // the status is the entry's answer.
+  Outcome Array(const char* method, const std::string& args) {
+    std::string text = args;
+    double result = -99;
+    const int s = static_cast<int>(XODLL(reinterpret_cast<uint64_t>(&store), method, text.data(), &result,
+                                         &DatasetStore::Serve, cmd::kCallMethod));
+    return {s, result, TheFum().error.Int(), TheFum().sysErr.Int()};
+  }
+  // A fresh state with an empty store and in.bin (0, 1, 2...) open.
+  void OpenCounting(int n) {
+    Fresh();
+    store.sets.clear();
+    OpenFile(MakeFile("in.bin", Counting(n)));
+  }
+  DatasetStore store;
+};
+
 TEST_F(Arrays, ReadLayouts) {
   std::vector<double> all32;
   for (int i = 0; i < 32; ++i) all32.push_back(i);
-  struct Case {
-    const char* label;
-    int nBytes, skip, isSigned;
-    const char* args;
-    double result;
-    std::vector<double> dataset;
-    double position;
-    int error;
-  } cases[] = {
+  const double m = kMissingValue;
+  // what, nBytes, Skip, Signed, arguments, result, the dataset, the position after, Error
+  const std::tuple<const char*, int, int, int, const char*, double, std::vector<double>, double, int> cases[] = {
       {"bytes", 1, 0, 0, "d,1,4,0", 4, {0, 1, 2, 3}, 4, 0},
       {"skip gaps", 2, 2, 0, "d,1,3,0", 3, {0x0100, 0x0504, 0x0908}, 10, 0},
-      {"a stretch", 1, 0, 0, "d,5,7,0", 3, {kMissingValue, kMissingValue, kMissingValue, kMissingValue, 0, 1, 2}, 3, 0},
+      {"a stretch", 1, 0, 0, "d,5,7,0", 3, {m, m, m, m, 0, 1, 2}, 3, 0},
       {"nothing", 1, 0, 0, "d,1,0,0", 0, {}, 0, 0},
       {"float with 2 bytes", 2, 0, 0, "d,1,3,1", 3, {}, 6, 43},
       {"short file: values past the end are not stored", 1, 0, 0, "d,1,40,0", 40, all32, 32, 33},
       {"signed", 1, 0, 1, "d,1,1,0", 1, {0}, 1, 0},
       {"a gap too large to add in 32 bits", 4, 2147483647, 0, "d,1,1,0", 1, {0x03020100}, 4, 0},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
-    store.sets.clear();
-    double r = 0;
-    host.Call("CLOSEALL", "", r);
-    OpenFile(MakeFile("in.bin", Counting(32)), 0);
-    host.SetNumber("NBYTES", c.nBytes);
-    host.SetNumber("SKIP", c.skip);
-    host.SetNumber("SIGNED", c.isSigned);
-    const Outcome o = Array("AREAD", c.args);
-    EXPECT_EQ(o.result, c.result);
-    EXPECT_EQ(o.error, c.error);
-    EXPECT_EQ(store.sets["d"], c.dataset);
-    EXPECT_EQ(Invoke("GETPOS", "").result, c.position);
+  for (const auto& [label, nBytes, skip, isSigned, args, result, dataset, position, error] : cases) {
+    SCOPED_TRACE(label);
+    OpenCounting(32);
+    host.SetNumber("NBYTES", nBytes);
+    host.SetNumber("SKIP", skip);
+    host.SetNumber("SIGNED", isSigned);
+    const Outcome o = Array("AREAD", args);
+    EXPECT_EQ(o.result, result);
+    EXPECT_EQ(o.error, error);
+    EXPECT_EQ(store.sets["d"], dataset);
+    EXPECT_EQ(Invoke("GETPOS", "").result, position);
   }
 }
 
@@ -140,15 +119,12 @@ TEST_F(Arrays, WriteLayoutsAndOneResize) {
   const Outcome o = Array("AWRITE", "src,1,4,0");
   EXPECT_EQ(o.result, 4);
   EXPECT_EQ(o.error, 0);
-  double r = 0;
-  host.Call("CLOSEALL", "", r);
-  const std::string expected("\x01\x00\x00\x02\x01\x00\xFE\xFF\x00\x70\x11", 11);  // gaps as zero, none after the last
-  EXPECT_EQ(Contents("out.bin"), expected);
+  Call("CLOSEALL");
+  // gaps as zero, none after the last
+  EXPECT_EQ(Contents("out.bin"), std::string("\x01\x00\x00\x02\x01\x00\xFE\xFF\x00\x70\x11", 11));
 
+  OpenCounting(10);
   store.counts.clear();
-  OpenFile(MakeFile("in.bin", Counting(10)), 0);
-  host.SetNumber("SKIP", 0);
-  host.SetNumber("NBYTES", 1);
   Array("AREAD", "fresh,1,10,0");
   EXPECT_EQ(store.counts[op::kSetElement], 10);
   EXPECT_EQ(store.counts[op::kResize], 1);  // the dataset takes its length once
@@ -156,36 +132,27 @@ TEST_F(Arrays, WriteLayoutsAndOneResize) {
 }
 
 TEST_F(Arrays, BadArgumentsInBothModes) {
-  struct Case {
+  const struct {
     const char* args;
-    std::function<void(FumTest&)> before;
-    Expect byDefault;
-    Expect byNew;
+    const char* setting = "";  // set to `value` before the call
+    int value = 0;
     const char* method = "AREAD";
+    Expect byDefault = {3, -1, 2}, byNew = {12, -1, 12};
   } cases[] = {
-      {"d,1,4", nullptr, {1024, -1, 2}, {10, -1, 10}},
-      {"d,0,5,0", nullptr, {64, -1, 2}, {19, -1, 19}},
-      {"d,3,1,0", nullptr, {64, -1, 2}, {19, -1, 19}},
-      {"d,1,4,3", nullptr, {3, -1, 2}, {12, -1, 12}},
-      {"d,1,4,0", [](FumTest& t) { t.host.SetNumber("SKIP", -1); }, {3, -1, 2}, {12, -1, 12}},
-      {"d,1,2000000000,0", [](FumTest& t) { t.host.SetNumber("NBYTES", 4); }, {3, -1, 2}, {12, -1, 12}},
-      {"d,1,4,0", [](FumTest& t) { t.host.SetNumber("SIGNED", 3); }, {3, -1, 2}, {12, -1, 12}},
+      {"d,1,4", "", 0, "AREAD", {1024, -1, 2}, {10, -1, 10}},
+      {"d,0,5,0", "", 0, "AREAD", {64, -1, 2}, {19, -1, 19}},
+      {"d,3,1,0", "", 0, "AREAD", {64, -1, 2}, {19, -1, 19}},
+      {"d,1,4,3"}, {"d,1,4,0", "SKIP", -1}, {"d,1,2000000000,0", "NBYTES", 4}, {"d,1,4,0", "SIGNED", 3},
       // Indexes and lengths a host's signed 32-bit dataset sizes cannot hold.
-      {"d,2147483647,-2147483647,0", nullptr, {3, -1, 2}, {12, -1, 12}},
-      {"d,2147483647,-2147483647,0", nullptr, {3, -1, 2}, {12, -1, 12}, "AWRITE"},
-      {"d,2147483647,-2147483648,0", nullptr, {3, -1, 2}, {12, -1, 12}},
-      {"d,1,-1,0", nullptr, {3, -1, 2}, {12, -1, 12}},
+      {"d,2147483647,-2147483647,0"}, {"d,2147483647,-2147483647,0", "", 0, "AWRITE"},
+      {"d,2147483647,-2147483648,0"}, {"d,1,-1,0"},
   };
-  for (bool newMode : {false, true}) {
-    for (const Case& c : cases) {
-      SCOPED_TRACE(std::string(c.args) + (newMode ? " new" : " default"));
-      const Outcome o = FreshCall(newMode, [&] {
-        OpenFile(MakeFile("in.bin", Counting(8)), 0);
-        if (c.before) c.before(*this);
-        return std::string(c.args);
-      }, c.method);
-      ExpectOutcome(o, newMode ? c.byNew : c.byDefault);
-    }
+  for (const auto& c : cases) {
+    BothModes(c.args, c.method, [&] {
+      OpenFile(MakeFile("in.bin", Counting(8)));
+      if (*c.setting) host.SetNumber(c.setting, c.value);
+      return std::string(c.args);
+    }, c.byDefault, c.byNew);
   }
 }
 
@@ -200,69 +167,52 @@ unsigned char* Limited(std::size_t bytes) {
 void Free(unsigned char* p) { delete[] p; }
 
 TEST_F(Arrays, HalvingWhenMemoryRunsShort) {
-  OpenFile(MakeFile("in.bin", Counting(16)), 0);
+  OpenCounting(16);
   g_requests.clear();
   g_limit = 4;
   XoBulk::SetAllocator(Limited, Free);
-  Outcome o = Array("AREAD", "d,1,16,0");
-  EXPECT_EQ(o.result, 16);
+  EXPECT_EQ(Array("AREAD", "d,1,16,0").result, 16);
   EXPECT_EQ(g_requests, (std::vector<std::size_t>{16, 8, 4, 4, 8, 4, 4}));  // halves of halves
   std::vector<double> expected;
   for (int i = 0; i < 16; ++i) expected.push_back(i);
   EXPECT_EQ(store.sets["d"], expected);
 
-  // Nothing fits: the budget runs out and the call fails with status 1.
+  // Nothing fits: the budget runs out and the call fails.
   Invoke("REWIND", "");
   g_limit = 0;
-  double result = 5;
-  std::string args = "e,1,16,0";
-  EXPECT_EQ(XODLL(reinterpret_cast<uint64_t>(&store), "AREAD", args.data(), &result,
-                  &DatasetStore::Serve, cmd::kCallMethod),
-            2u);
-  EXPECT_EQ(result, kMissingValue);  // the result is left as the run preset it
-}
+  const Outcome o = Array("AREAD", "e,1,16,0");
+  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.result, kMissingValue);  // the result is left as the run preset it
 
-TEST_F(Arrays, AllocationsNeverExceedWhatTheFileHolds) {
-  OpenFile(MakeFile("in.bin", Counting(8)), 0);
+  // A count from a hostile script: no request beyond what the file holds.
+  OpenCounting(8);
   g_requests.clear();
   g_limit = SIZE_MAX;
-  XoBulk::SetAllocator(Limited, Free);
-  const Outcome o = Array("AREAD", "d,1,1000000000,0");  // a count from a hostile script
+  EXPECT_EQ(Array("AREAD", "d,1,1000000000,0").error, 33);  // the file ended early
   EXPECT_EQ(g_requests, std::vector<std::size_t>{8});
-  EXPECT_EQ(o.error, 33);  // the file ended early
   EXPECT_EQ(store.sets["d"].size(), 8u);
 }
 
 TEST_F(Arrays, ValuesTheHostRefusesReachError) {
-  struct Case {
-    const char* label;
-    int32_t refuseFrom, refuseResizeOver;
-    std::size_t stored;
-  } cases[] = {
-      {"an element write", 5, INT32_MAX, 5},
-      {"the final length", INT32_MAX, 4, 16},
-  };
+  // An element write at index 5 or past refused, or a final length over 4.
+  const std::tuple<int32_t, int32_t, std::size_t> cases[] = {{5, INT32_MAX, 5}, {INT32_MAX, 4, 16}};
   for (bool newMode : {false, true}) {
-    for (const Case& c : cases) {
-      SCOPED_TRACE(std::string(c.label) + (newMode ? " new" : " default"));
-      store.sets.clear();
-      store.refuseFrom = c.refuseFrom;
-      store.refuseResizeOver = c.refuseResizeOver;
-      double r = 0;
-      host.Call("CLOSEALL", "", r);
-      OpenFile(MakeFile("in.bin", Counting(16)), 0);
+    for (const auto& [refuseFrom, refuseResizeOver, stored] : cases) {
+      SCOPED_TRACE(std::to_string(refuseFrom) + (newMode ? " new" : " default"));
+      OpenCounting(16);
+      store.refuseFrom = refuseFrom;
+      store.refuseResizeOver = refuseResizeOver;
       NewMode(newMode);
       const Outcome o = Array("AREAD", "d,1,16,0");
-      NewMode(false);
       EXPECT_EQ(o.result, 16);  // the transfer ran: the count, as for a full disk
       EXPECT_EQ(o.error, newMode ? 12 : 3);
-      EXPECT_EQ(store.sets["d"].size(), c.stored);
+      EXPECT_EQ(store.sets["d"].size(), stored);
     }
   }
 }
 
 TEST_F(Arrays, ReadFailuresKeepTheCount) {
-  OpenFile(MakeFile("in.bin", Counting(8)), 0);
+  OpenCounting(8);
   fault::Fail(fault::Call::readAt, EIO);
   Outcome o = Array("AREAD", "d,1,4,0");
   EXPECT_EQ(o.result, 4);
@@ -270,8 +220,7 @@ TEST_F(Arrays, ReadFailuresKeepTheCount) {
   NewMode(true);
   Invoke("REWIND", "");
   fault::Fail(fault::Call::readAt, EIO);
-  o = Array("AREAD", "d,1,4,0");
-  EXPECT_EQ(o.error, 30);
+  EXPECT_EQ(Array("AREAD", "d,1,4,0").error, 30);
   Invoke("TOEND", "");
   o = Array("AREAD", "d,1,4,0");
   EXPECT_EQ(o.error, 33);

@@ -1,5 +1,4 @@
-// A fixture that drives the FUM object through XODLL and the reference host,
-// in a scratch folder, and can see a method's own status.
+// A fixture that drives the FUM object through the reference host in a scratch folder, seeing each method's status.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "bridge/entry.h"
@@ -17,13 +18,25 @@
 
 namespace kfio::testing {
 
-// What one method call left behind.
+// What one method call left behind; the status is the method's own (0 = success).
 struct Outcome {
-  int status;     // the method's own status (0 = success)
+  int status;
   double result;
-  int error;
-  int sysErr;
+  int error, sysErr;
 };
+
+// What a call should leave in one error mode: a SysErr of -1 and no result are not checked.
+struct Expect {
+  int error, sysErr, status;
+  std::optional<double> result = {};
+};
+
+inline void ExpectOutcome(const Outcome& o, const Expect& e) {
+  EXPECT_EQ(o.error, e.error);
+  EXPECT_EQ(o.sysErr, e.sysErr < 0 ? o.sysErr : e.sysErr);
+  EXPECT_EQ(o.status, e.status);
+  EXPECT_EQ(o.result, e.result.value_or(o.result));
+}
 
 class FumTest : public ::testing::Test {
  public:
@@ -33,53 +46,65 @@ class FumTest : public ::testing::Test {
           ::testing::UnitTest::GetInstance()->current_test_info()->name();
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
-    fault::Clear();
-    double r = 0;
-    host.Call("CLOSEALL", "", r);
-    host.Call("RESET", "", r);
+    Fresh();
   }
-  ~FumTest() override {
-    fault::Clear();
-    double r = 0;
-    host.SetNumber("NEWACTIONS", 0);
-    host.Call("CLOSEALL", "", r);
-    host.Call("RESET", "", r);
-  }
+  ~FumTest() override { Fresh(); }
 
+  // No faults, the default mode, no files, settings reset.
+  void Fresh() {
+    fault::Clear();
+    NewMode(false);
+    Call("CLOSEALL");
+    Call("RESET");
+  }
   void NewMode(bool on) { host.SetNumber("NEWACTIONS", on ? 1 : 0); }
+  // A call as a script makes it, through XODLL; the result is dropped.
+  uint32_t Call(const char* method, const std::string& args = "") {
+    double r = 0;
+    return host.Call(method, args, r);
+  }
 
   std::string Path(const std::string& name) const { return (dir / name).string(); }
   std::string MakeFile(const std::string& name, const std::string& bytes) const {
     std::ofstream(Path(name), std::ios::binary) << bytes;
     return Path(name);
   }
+  std::string Contents(const std::string& name) const {
+    std::ifstream in(Path(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
 
   // Runs a method the way the framework does, keeping its own status.
-  Outcome Invoke(const char* method, std::string args, double resultBefore = -99.0) {
+  Outcome Invoke(const char* method, std::string args) {
     host.Raw(nullptr, nullptr, nullptr, 30);  // refresh the host link
     FUM& fum = TheFum();
     const MemberEntry* e = FindEntry(fum.Methods(), method);
     EXPECT_NE(e, nullptr) << method;
     if (e == nullptr) return {-1, 0, 0, 0};
     auto* m = static_cast<XoMethod*>(e->member);
-    double result = resultBefore;
+    double result = -99.0;
     const int s = m->Invoke(args.data(), &result, fum);
     return {s, result, fum.error.Int(), fum.sysErr.Int()};
   }
+  // The lines a method printed.
+  std::vector<std::string> Printed(const char* method, const std::string& args) {
+    host.ClearOutput();
+    Invoke(method, args);
+    return host.output;
+  }
 
-  // One call from a fresh state (no files, settings reset) in the chosen
-  // error mode; `setup` prepares in the default mode and gives the arguments.
-  Outcome FreshCall(bool newMode, const std::function<std::string()>& setup, const char* method) {
-    double r = 0;
-    host.Call("CLOSEALL", "", r);
-    host.Call("RESET", "", r);
-    fault::Clear();
-    const std::string args = setup();
-    NewMode(newMode);
-    const Outcome o = Invoke(method, args);
-    fault::Clear();
-    NewMode(false);
-    return o;
+  // One call from a fresh state in each error mode; `setup` prepares in the
+  // default mode and gives the arguments.
+  void BothModes(const std::string& label, const char* method, const std::function<std::string()>& setup,
+                 const Expect& byDefault, const Expect& byNew) {
+    for (bool newMode : {false, true}) {
+      SCOPED_TRACE(label + (newMode ? " (new mode)" : " (default mode)"));
+      Fresh();
+      const std::string args = setup();
+      NewMode(newMode);
+      ExpectOutcome(Invoke(method, args), newMode ? byNew : byDefault);
+    }
+    Fresh();
   }
 
   double Number(const char* property) {
@@ -88,7 +113,7 @@ class FumTest : public ::testing::Test {
     return v;
   }
 
-  int OpenFile(const std::string& path, int mode) {
+  int OpenFile(const std::string& path, int mode = 0) {
     const Outcome o = Invoke("OPEN", path + "," + std::to_string(mode));
     EXPECT_EQ(o.status, 0) << path;
     return static_cast<int>(o.result);
@@ -97,20 +122,5 @@ class FumTest : public ::testing::Test {
   refhost::RefHost host;
   std::filesystem::path dir;
 };
-
-// The value a test expects in both error modes.
-struct Expect {
-  int error;
-  int sysErr;  // -1: not checked
-  int status;
-};
-
-inline void ExpectOutcome(const Outcome& o, const Expect& e) {
-  EXPECT_EQ(o.error, e.error);
-  if (e.sysErr >= 0) {
-    EXPECT_EQ(o.sysErr, e.sysErr);
-  }
-  EXPECT_EQ(o.status, e.status);
-}
 
 }  // namespace kfio::testing
