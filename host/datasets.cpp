@@ -45,7 +45,6 @@ bool BlockStore::SetSlow(int32_t index, double value) noexcept {
     std::fill(b.data.get() + b.filled, b.data.get() + offset, kfio::kMissingValue);
     b.filled = offset + 1;
     b.data[offset] = value;
-    if (index >= end_) end_ = int64_t{index} + 1;
     return true;
   } catch (const std::bad_alloc&) {
     return false;
@@ -54,7 +53,6 @@ bool BlockStore::SetSlow(int32_t index, double value) noexcept {
 
 void BlockStore::ClearFrom(int32_t from) {
   if (from < 0) from = 0;
-  if (from >= end_) return;
   const std::size_t keep = (static_cast<std::size_t>(from) + kBlockSize - 1) / kBlockSize;
   if (keep < blocks_.size()) blocks_.resize(keep);  // frees the blocks past `from`
   const std::size_t partial = static_cast<uint32_t>(from) >> kBlockBits;
@@ -62,7 +60,6 @@ void BlockStore::ClearFrom(int32_t from) {
     Block& b = blocks_[partial];
     b.filled = std::min(b.filled, static_cast<uint32_t>(from) & (kBlockSize - 1));
   }
-  end_ = from;
 }
 
 std::string HostDataset::Text(int32_t index) const {

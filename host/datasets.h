@@ -34,14 +34,13 @@ class BlockStore {
     const uint32_t offset = static_cast<uint32_t>(index) & (kBlockSize - 1);
     if (block < blocks_.size()) {
       Block& b = blocks_[block];
-      if (offset < b.filled) {  // below the mark, so below End() too
+      if (offset < b.filled) {
         b.data[offset] = value;
         return true;
       }
       if (offset == b.filled && offset < b.capacity) {  // the next one, in room
         b.data[offset] = value;
         b.filled = offset + 1;
-        if (index >= end_) end_ = int64_t{index} + 1;
         return true;
       }
     }
@@ -56,8 +55,6 @@ class BlockStore {
   }
   // Forgets every element at `from` and beyond.
   void ClearFrom(int32_t from);
-  // One past the highest index ever stored (since the last clear).
-  int64_t End() const { return end_; }
 
  private:
   struct Block {
@@ -70,7 +67,6 @@ class BlockStore {
   bool SetSlow(int32_t index, double value) noexcept;
 
   std::vector<Block> blocks_;
-  int64_t end_ = 0;
 };
 
 class HostDataset {
