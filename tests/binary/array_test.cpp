@@ -96,6 +96,7 @@ TEST_F(Arrays, ReadLayouts) {
       {"short file: values past the end are not stored", 1, 0, 0, "d,1,40,0", 40, all32, 32, 33},
       {"signed", 1, 0, 1, "d,1,1,0", 1, {0}, 1, 0},
       {"a gap too large to add in 32 bits", 4, 2147483647, 0, "d,1,1,0", 1, {0x03020100}, 4, 0},
+      {"an extended value beyond a double: recorded, the count stays", 10, 0, 0, "d,1,1,1", 1, {m}, 10, 34},
   };
   for (const auto& [label, nBytes, skip, isSigned, args, result, dataset, position, error] : cases) {
     SCOPED_TRACE(label);
@@ -177,12 +178,24 @@ TEST_F(Arrays, HalvingWhenMemoryRunsShort) {
   for (int i = 0; i < 16; ++i) expected.push_back(i);
   EXPECT_EQ(store.sets["d"], expected);
 
+  // An odd count: the second half takes the one left over.
+  OpenCounting(16);
+  g_requests.clear();
+  EXPECT_EQ(Array("AREAD", "d,1,15,0").result, 15);
+  EXPECT_EQ(g_requests, (std::vector<std::size_t>{15, 7, 3, 4, 8, 4, 4}));
+  expected.pop_back();
+  EXPECT_EQ(store.sets["d"], expected);
+
   // Nothing fits: the budget runs out and the call fails.
   Invoke("REWIND", "");
   g_limit = 0;
   const Outcome o = Array("AREAD", "e,1,16,0");
   EXPECT_EQ(o.status, 2);
   EXPECT_EQ(o.result, kMissingValue);  // the result is left as the run preset it
+  Invoke("REWIND", "");
+  NewMode(true);
+  EXPECT_EQ(Array("AREAD", "e,1,16,0").result, -1.0);  // the new mode's preset
+  NewMode(false);
 
   // A count from a hostile script: no request beyond what the file holds.
   OpenCounting(8);

@@ -80,6 +80,22 @@ TEST_F(FailureRows, CloseRows) {
   });
 }
 
+// A close that fails forgets the current file in the new mode only; its
+// entry stays in the table either way.
+TEST_F(FailureRows, AFailedCloseKeepsTheCurrentFileInTheDefaultModeOnly) {
+  for (bool newMode : {false, true}) {
+    SCOPED_TRACE(newMode ? "new mode" : "default mode");
+    Fresh();
+    const int h = OpenTen();
+    fault::Fail(C::close, EIO);
+    NewMode(newMode);
+    Invoke("CLOSE", "");
+    EXPECT_EQ(Number("HFILE"), newMode ? -1 : h);
+    EXPECT_EQ(Invoke("LISTALL", "").result, 1);
+  }
+  Fresh();
+}
+
 TEST_F(FailureRows, PositioningRows) {
   RunRows({
       {"position fails", Opened("", C::seek, EIO), "GETPOS", {1156, 5, 2, -1}, {26, E::hardIO, 26, -1}},
