@@ -62,5 +62,13 @@ inline constexpr ErrorPair kChunkReadFailed{1157, 30};
 inline constexpr ErrorPair kChunkReadAtEnd{1157, 33};
 inline constexpr ErrorPair kChunkWriteFailed{6, 31};
 
+// Reading text into string variables.
+inline constexpr ErrorPair kMissingTextArgument{1024, 10};
+inline constexpr ErrorPair kZeroCount{0, 12};  // the default mode's result is 0
+inline constexpr ErrorPair kNotALetter{65, 18};
+inline constexpr ErrorPair kStringRefused{6, 20};
+inline constexpr ErrorPair kTextLengthFailed{1028, 25};
+inline constexpr int kBadLineMode = 43;
+
 }  // namespace err
 }  // namespace kfio

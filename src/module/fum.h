@@ -13,6 +13,8 @@
 #include "fum/positioning.h"
 #include "fum/queries.h"
 #include "fum/settings.h"
+#include "text/char_read.h"
+#include "text/line_token.h"
 
 namespace kfio {
 
@@ -49,6 +51,10 @@ class FUM : public XoDLL, public FumState {
   XoLDWrite ldWrite;
   XoARead aRead;
   XoAWrite aWrite;
+  XoTRead tRead;
+  XoLRead lRead;
+  XoReadToken readToken;
+  XoCRead cRead;
   XoSyntax syntax;
   XoAltSpell altSpell;
   XoListAll listAll;

@@ -1,0 +1,75 @@
+// XoASCIILT and the readers that deliver text to a string variable: TRead
+// (lines), LRead (one line) and ReadToken (fields).
+#pragma once
+
+#include "text/piece.h"
+
+namespace kfio {
+
+class XoASCIILT : public XoASCIIPiece {
+  KFIO_DECLARE_DYNAMIC(XoASCIILT, XoASCIIPiece)
+ public:
+  explicit XoASCIILT(const char* syntax);
+  int ParseArguments(char* arguments, XoDLL& module) override;
+
+ protected:
+  int DeliverPiece(const std::string& piece, uint32_t fieldEnds) override;
+  // Without strVarLetter a call stores where the previous call stored.
+  char varLetter_ = 0;
+
+ private:
+  int letter_ = -1;  // argument slot
+};
+
+class XoTRead : public XoASCIILT {
+  KFIO_DECLARE_DYNAMIC(XoTRead, XoASCIILT)
+ public:
+  XoTRead();
+  int ParseArguments(char* arguments, XoDLL& module) override;
+
+ protected:
+  // LRead: no nLine slot.
+  explicit XoTRead(const char* syntax) : XoASCIILT(syntax) {}
+  int Execute(double* result, XoDLL& module) override;
+  bool KeepChar(uint8_t byte) override;
+  bool StopReading(uint8_t byte, uint32_t fieldEnds) override;
+  bool PieceComplete(uint8_t byte, uint32_t pieceLength) override;
+  uint32_t wanted_ = 0;
+  uint32_t linesSeen_ = 0;
+
+ private:
+  int lines_ = -1;  // argument slot
+};
+
+class XoLRead : public XoTRead {
+  KFIO_DECLARE_DYNAMIC(XoLRead, XoTRead)
+ public:
+  XoLRead();
+  int ParseArguments(char* arguments, XoDLL& module) override;
+
+ protected:
+  int Execute(double* result, XoDLL& module) override;
+  bool KeepChar(uint8_t byte) override;
+};
+
+class XoReadToken : public XoASCIILT {
+  KFIO_DECLARE_DYNAMIC(XoReadToken, XoASCIILT)
+ public:
+  XoReadToken();
+  int ParseArguments(char* arguments, XoDLL& module) override;
+
+ protected:
+  int Execute(double* result, XoDLL& module) override;
+  bool KeepChar(uint8_t byte) override;
+  bool StopReading(uint8_t byte, uint32_t fieldEnds) override;
+
+ private:
+  int tokens_ = -1;  // argument slot
+  uint32_t wanted_ = 0;
+  bool keepBreaks_ = false;  // the new error mode keeps CR and LF
+};
+
+// The count check of TRead, ReadToken and CRead: 0 to go on.
+int CheckCount(uint32_t count, double* result);
+
+}  // namespace kfio

@@ -1,0 +1,81 @@
+// The piece reader's checks and read loop.
+#include "text/piece.h"
+
+#include "fum/errors.h"
+#include "fum/file_entry.h"
+#include "fum/settings.h"
+#include "platform/file_exception.h"
+
+namespace kfio {
+
+namespace {
+int CheckSetting(XoBounded* setting) {
+  return setting != nullptr ? setting->CheckValue(setting->Int()) : OutOfMemoryFailure();
+}
+}  // namespace
+
+int XoASCIIPiece::ParseArguments(char* arguments, XoDLL& module) {
+  if (const int s = XoScribe::ParseArguments(arguments, module)) return s;
+  FumState& fum = TheState();
+  if (const int s = CheckSetting(fum.nLineMode.get())) return s;
+  if (const int s = CheckSetting(fum.listSep.get())) return s;
+  lineMode_ = fum.NLineMode();
+  listSep_ = fum.ListSep();
+  eofSeen_ = bytesRead_ = charsKept_ = fieldEnds_ = 0;
+  piece_.clear();
+  return 0;
+}
+
+bool XoASCIIPiece::CountsAsFieldEnd(uint8_t byte) {
+  // Bytes compare as signed: a separator above 127 never matches.
+  return AtBound() || static_cast<signed char>(byte) == listSep_ || EndsLine(byte);
+}
+
+bool XoASCIIPiece::StopReading(uint8_t /*byte*/, uint32_t /*fieldEnds*/) { return AtBound(); }
+
+int XoASCIIPiece::ReadLoop() {
+  MyCFile* file = CurrentEntry();
+  try {
+    byteBound_ = static_cast<uint32_t>(file->GetLength());
+  } catch (const CFileException& e) {
+    return FileExceptionFailure(e, err::kTextLengthFailed);
+  }
+  // An empty file: the default mode reads nothing and succeeds.
+  if (AtBound() && NewErrorMode()) return StoreError(err::kEndOfFile);
+  uint8_t last = 0;
+  uint32_t pieceLength = 0;
+  while (!StopReading(last, fieldEnds_)) {
+    prevChar_ = last;
+    int c = -1;
+    try {
+      c = file->GetByte();
+    } catch (const CFileException& e) {
+      const bool atEnd = e.m_cause == CFileException::endOfFile;
+      FileExceptionFailure(e, {0, 0});  // SysErr by the mode; Error follows
+      if (atEnd) eofSeen_ = 1;
+      return StoreError(atEnd ? err::kEndOfFile : err::kReadFailed);
+    }
+    if (c < 0) {
+      eofSeen_ = 1;
+      return StoreError(err::kEndOfFile);
+    }
+    const auto byte = static_cast<uint8_t>(c);
+    ++bytesRead_;
+    if (KeepChar(byte)) {
+      piece_.push_back(static_cast<char>(byte));
+      ++pieceLength;
+      ++charsKept_;
+    }
+    if (CountsAsFieldEnd(byte)) ++fieldEnds_;
+    if (const int s = CheckChar(byte)) return s;
+    if (PieceComplete(byte, pieceLength)) {
+      if (const int s = DeliverPiece(piece_, fieldEnds_)) return s;
+      piece_.clear();
+      pieceLength = 0;
+    }
+    last = byte;
+  }
+  return 0;
+}
+
+}  // namespace kfio

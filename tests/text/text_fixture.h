@@ -1,0 +1,25 @@
+// A fixture for the text readers: a file opened at an offset, A$ preset, and what a call stored, where it left the file and how often it stored.
+#pragma once
+
+#include <algorithm>
+
+#include "fum/fum_fixture.h"
+
+namespace kfio::testing {
+
+class TextTest : public FumTest {
+ public:
+  // Opens `bytes` at `offset` under the line mode and separator; A$ = "old".
+  void Prepare(const std::string& bytes, int offset = 0, int lineMode = 0, int listSep = ',') {
+    OpenFile(MakeFile("t.txt", bytes));
+    if (offset != 0) Invoke("SETPOS", std::to_string(offset));
+    host.SetNumber("NLINEMODE", lineMode);
+    host.SetNumber("LISTSEP", listSep);
+    host.SetStringVar('A', "old");
+    host.ClearCalls();
+  }
+  int Position() { return static_cast<int>(Invoke("GETPOS", "").result); }
+  long Stores() const { return std::count(host.calls.begin(), host.calls.end(), op::kSetStringVar); }
+};
+
+}  // namespace kfio::testing
