@@ -35,6 +35,12 @@ int XoASCIILT::DeliverPiece(const std::string& piece, uint32_t /*fieldEnds*/) {
   return Fail(err::kStringRefused);
 }
 
+int XoASCIILT::TakeCount(int i, uint32_t& wanted) const {
+  if (!Given(i)) return Fail(err::kMissingTextArgument);
+  wanted = static_cast<uint32_t>(IntArg(i));
+  return 0;
+}
+
 XoTRead::XoTRead()
     : XoASCIILT(Help("(strVarLetter,nLine[,hFile])").c_str()), lines_(AddArgument<XoInt>()) {
   AddArgument<XoInt>();
@@ -42,8 +48,7 @@ XoTRead::XoTRead()
 
 int XoTRead::ParseArguments(char* arguments, XoDLL& module) {
   if (const int s = XoASCIILT::ParseArguments(arguments, module)) return s;
-  if (!Given(lines_)) return Fail(err::kMissingTextArgument);
-  wanted_ = static_cast<uint32_t>(IntArg(lines_));  // -1: every line there is
+  if (const int s = TakeCount(lines_, wanted_)) return s;  // -1: every line there is
   linesSeen_ = 0;
   return 0;
 }
@@ -105,8 +110,7 @@ XoReadToken::XoReadToken()
 
 int XoReadToken::ParseArguments(char* arguments, XoDLL& module) {
   if (const int s = XoASCIILT::ParseArguments(arguments, module)) return s;
-  if (!Given(tokens_)) return Fail(err::kMissingTextArgument);
-  wanted_ = static_cast<uint32_t>(IntArg(tokens_));
+  if (const int s = TakeCount(tokens_, wanted_)) return s;
   keepBreaks_ = NewErrorMode();
   return 0;
 }

@@ -14,6 +14,8 @@ class XoASCIILT : public XoASCIIPiece {
 
  protected:
   int DeliverPiece(const std::string& piece, uint32_t fieldEnds) override;
+  // The count argument in slot i (lines or tokens), which must be given.
+  int TakeCount(int i, uint32_t& wanted) const;
   // Without strVarLetter a call stores where the previous call stored.
   char varLetter_ = 0;
 
