@@ -70,5 +70,9 @@ inline constexpr ErrorPair kStringRefused{6, 20};
 inline constexpr ErrorPair kTextLengthFailed{1028, 25};
 inline constexpr int kBadLineMode = 43;
 
+// Fields into worksheet rows.
+inline constexpr ErrorPair kColumnNotAdded{6, 20};
+inline constexpr ErrorPair kCellRefused{6, 20};
+
 }  // namespace err
 }  // namespace kfio

@@ -61,9 +61,12 @@ void FUM::BuildTables() {
   AddRows(methods_, &ldWrite, {"LDWRITE", "LONGDOUBLEWRITE", "LDOUBLEWRITE"});
   AddRows(methods_, &aRead, {"AREAD", "ARRAYREAD"});
   AddRows(methods_, &aWrite, {"AWRITE", "ARRAYWRITE"});
+  AddRows(methods_, &readRow, {"READROW"});
+  AddRows(methods_, &lineRow, {"LINEROW"});
   AddRows(methods_, &tRead, {"TREAD"});
   AddRows(methods_, &lRead, {"LREAD"});
   AddRows(methods_, &readToken, {"READTOKEN"});
+  AddRows(methods_, &readArray, {"READARRAY"});
   AddRows(methods_, &cRead, {"CREAD"});
   AddRows(methods_, &syntax, {"SYNTAX"});
   AddRows(methods_, &altSpell,

@@ -15,6 +15,7 @@
 #include "fum/settings.h"
 #include "text/char_read.h"
 #include "text/line_token.h"
+#include "text/rows.h"
 
 namespace kfio {
 
@@ -51,9 +52,12 @@ class FUM : public XoDLL, public FumState {
   XoLDWrite ldWrite;
   XoARead aRead;
   XoAWrite aWrite;
+  XoReadRow readRow;
+  XoLineRow lineRow;
   XoTRead tRead;
   XoLRead lRead;
   XoReadToken readToken;
+  XoReadArray readArray;
   XoCRead cRead;
   XoSyntax syntax;
   XoAltSpell altSpell;

@@ -33,8 +33,7 @@ bool XoASCIIPiece::CountsAsFieldEnd(uint8_t byte) {
 
 bool XoASCIIPiece::StopReading(uint8_t /*byte*/, uint32_t /*fieldEnds*/) { return AtBound(); }
 
-int XoASCIIPiece::ReadLoop() {
-  MyCFile* file = CurrentEntry();
+int XoASCIIPiece::StartLoop(MyCFile* file) {
   try {
     byteBound_ = static_cast<uint32_t>(file->GetLength());
   } catch (const CFileException& e) {
@@ -42,40 +41,18 @@ int XoASCIIPiece::ReadLoop() {
   }
   // An empty file: the default mode reads nothing and succeeds.
   if (AtBound() && NewErrorMode()) return StoreError(err::kEndOfFile);
-  uint8_t last = 0;
-  uint32_t pieceLength = 0;
-  while (!StopReading(last, fieldEnds_)) {
-    prevChar_ = last;
-    int c = -1;
-    try {
-      c = file->GetByte();
-    } catch (const CFileException& e) {
-      const bool atEnd = e.m_cause == CFileException::endOfFile;
-      FileExceptionFailure(e, {0, 0});  // SysErr by the mode; Error follows
-      if (atEnd) eofSeen_ = 1;
-      return StoreError(atEnd ? err::kEndOfFile : err::kReadFailed);
-    }
-    if (c < 0) {
-      eofSeen_ = 1;
-      return StoreError(err::kEndOfFile);
-    }
-    const auto byte = static_cast<uint8_t>(c);
-    ++bytesRead_;
-    if (KeepChar(byte)) {
-      piece_.push_back(static_cast<char>(byte));
-      ++pieceLength;
-      ++charsKept_;
-    }
-    if (CountsAsFieldEnd(byte)) ++fieldEnds_;
-    if (const int s = CheckChar(byte)) return s;
-    if (PieceComplete(byte, pieceLength)) {
-      if (const int s = DeliverPiece(piece_, fieldEnds_)) return s;
-      piece_.clear();
-      pieceLength = 0;
-    }
-    last = byte;
-  }
   return 0;
+}
+
+int XoASCIIPiece::ReadFailure(const CFileException* exception) {
+  if (exception == nullptr) {
+    eofSeen_ = 1;
+    return StoreError(err::kEndOfFile);
+  }
+  const bool atEnd = exception->m_cause == CFileException::endOfFile;
+  FileExceptionFailure(*exception, {0, 0});  // SysErr by the mode; Error follows
+  if (atEnd) eofSeen_ = 1;
+  return StoreError(atEnd ? err::kEndOfFile : err::kReadFailed);
 }
 
 }  // namespace kfio

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "binary/scribe.h"
+#include "fum/file_entry.h"
+#include "platform/file_exception.h"
 
 namespace kfio {
 
@@ -31,7 +33,11 @@ class XoASCIIPiece : public XoPiecewise {
   virtual bool PieceComplete(uint8_t byte, uint32_t /*pieceLength*/) { return StopReading(byte, fieldEnds_); }
 
   // Runs the loop on the current entry; 0 or the status, with Error set.
-  int ReadLoop();
+  int ReadLoop() { return ReadLoopAs(*this); }
+  // The same loop with the decisions of `Reader`: for a final class the
+  // compiler calls them directly, so the per-byte path has no dispatch.
+  template <typename Reader>
+  int ReadLoopAs(Reader& reader);
   bool AtBound() const { return eofSeen_ != 0 || bytesRead_ >= byteBound_; }
   // The nLineMode rule for the byte just read.
   bool EndsLine(uint8_t byte) const {
@@ -39,6 +45,11 @@ class XoASCIIPiece : public XoPiecewise {
     return byte == (lineMode_ == 1 ? kLF : kCR);
   }
   int32_t LineMode() const { return lineMode_; }
+  int32_t ListSep() const { return listSep_; }
+  // A separator or a line end closes a field that holds something.
+  bool ClosesField(uint8_t byte, uint32_t pieceLength) const {
+    return pieceLength != 0 && (static_cast<signed char>(byte) == listSep_ || EndsLine(byte));
+  }
 
   uint32_t eofSeen_ = 0;
   uint32_t byteBound_ = 0;
@@ -49,9 +60,48 @@ class XoASCIIPiece : public XoPiecewise {
   std::string piece_;  // reused: its capacity outlives the call
 
  private:
+  // Before the loop: the length, and the empty-file rule. 0 to go on.
+  int StartLoop(MyCFile* file);
+  // A byte the file did not deliver (`exception` null: none was left).
+  int ReadFailure(const CFileException* exception);
+
   // Taken after the bounds check, for the per-byte tests.
   int32_t lineMode_ = 0;
   int32_t listSep_ = ',';
 };
+
+template <typename Reader>
+int XoASCIIPiece::ReadLoopAs(Reader& reader) {
+  MyCFile* file = CurrentEntry();
+  if (const int s = StartLoop(file)) return s;
+  uint8_t last = 0;
+  uint32_t pieceLength = 0;
+  while (!reader.StopReading(last, fieldEnds_)) {
+    prevChar_ = last;
+    int c = -1;
+    try {
+      c = file->GetByte();
+    } catch (const CFileException& e) {
+      return ReadFailure(&e);
+    }
+    if (c < 0) return ReadFailure(nullptr);
+    const auto byte = static_cast<uint8_t>(c);
+    ++bytesRead_;
+    if (reader.KeepChar(byte)) {
+      piece_.push_back(static_cast<char>(byte));
+      ++pieceLength;
+      ++charsKept_;
+    }
+    if (reader.CountsAsFieldEnd(byte)) ++fieldEnds_;
+    if (const int s = reader.CheckChar(byte)) return s;
+    if (reader.PieceComplete(byte, pieceLength)) {
+      if (const int s = reader.DeliverPiece(piece_, fieldEnds_)) return s;
+      piece_.clear();
+      pieceLength = 0;
+    }
+    last = byte;
+  }
+  return 0;
+}
 
 }  // namespace kfio

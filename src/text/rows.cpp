@@ -1,0 +1,186 @@
+// Delimited fields into worksheet rows and dataset ranges.
+#include "text/rows.h"
+
+#include <algorithm>
+#include <new>
+
+#include "fum/errors.h"
+#include "kutl/kutl.h"
+
+namespace kfio {
+
+namespace {
+// Values gathered before one host call stores them.
+constexpr std::size_t kRunValues = 4096;
+}  // namespace
+
+int WksRow::Open(const char* pageName) {
+  page_.reset();
+  column_ = row_ = 0;
+  try {
+    page_.emplace(pageName);
+  } catch (const std::bad_alloc&) {
+    page_.reset();
+    return OutOfMemoryFailure();
+  }
+  // Every column counts, the first included: the row is the first below the
+  // longest one.
+  const int columns = page_->ColumnCount();
+  for (int c = 1; c <= columns; ++c) {
+    const XoData column(*page_, c);
+    row_ = std::max(row_, static_cast<uint32_t>(std::max(column.RangeEnd(), 0)));
+  }
+  return 0;
+}
+
+int WksRow::StoreField(const std::string& text, Store how) {
+  ++column_;
+  while (static_cast<uint32_t>(page_->ColumnCount()) < column_) {
+    if (page_->AddColumn() != 0) return Fail(err::kColumnNotAdded);
+  }
+  const auto column = static_cast<int>(column_);
+  const auto row = static_cast<int32_t>(row_);
+  int status = 0;
+  if (how == Store::kAsNumber || page_->QueryColumn(column) == 0) {
+    status = page_->SetCellValue(column, row, kutl::TextToNumber(text.c_str()));
+  } else {
+    status = page_->SetCellText(column, row, text.c_str());
+  }
+  return status != 0 ? Fail(err::kCellRefused) : 0;
+}
+
+XoASCIIRow::XoASCIIRow(const char* syntax) : XoASCIIPiece(syntax), page_(AddArgument<XoWksName>()) {}
+
+int XoASCIIRow::ParseArguments(char* arguments, XoDLL& module) {
+  row_.Release();
+  if (const int s = XoASCIIPiece::ParseArguments(arguments, module)) return s;
+  if (!Given(page_)) return Fail(err::kMissingTextArgument);
+  return row_.Open(TextArg(page_));
+}
+
+int XoASCIIRow::Execute(double* result, XoDLL& /*module*/) {
+  if (const int s = Loop()) return s;
+  *result = fieldEnds_;
+  return 0;
+}
+
+bool XoASCIIRow::AfterRun(XoDLL& /*module*/) {
+  row_.Release();
+  return false;
+}
+
+bool XoASCIIRow::PieceComplete(uint8_t byte, uint32_t pieceLength) {
+  return StopReading(byte, fieldEnds_) || ClosesField(byte, pieceLength);
+}
+
+int XoASCIIRow::DeliverPiece(const std::string& piece, uint32_t /*fieldEnds*/) {
+  return row_.StoreField(piece, WksRow::Store::kByColumnKind);
+}
+
+XoReadRow::XoReadRow() : XoASCIIRow("(wksname$,nToken[,hFile])\r\nNote: Affected by .ListSep!"), tokens_(AddArgument<XoInt>()) {
+  AddArgument<XoInt>();
+}
+
+int XoReadRow::ParseArguments(char* arguments, XoDLL& module) {
+  if (const int s = XoASCIIRow::ParseArguments(arguments, module)) return s;
+  if (Given(tokens_)) wanted_ = static_cast<uint32_t>(IntArg(tokens_));
+  return 0;
+}
+
+bool XoReadRow::KeepChar(uint8_t byte) {
+  return byte != kCR && byte != kLF && static_cast<signed char>(byte) != ListSep();
+}
+
+bool XoReadRow::StopReading(uint8_t byte, uint32_t fieldEnds) {
+  return XoASCIIRow::StopReading(byte, fieldEnds) || fieldEnds >= wanted_;
+}
+
+// Restated in each final class so that its StopReading is called directly.
+bool XoReadRow::PieceComplete(uint8_t byte, uint32_t pieceLength) {
+  return StopReading(byte, fieldEnds_) || ClosesField(byte, pieceLength);
+}
+
+XoLineRow::XoLineRow() : XoASCIIRow("(wksname$[,hFile])\r\nNote: Affected by .ListSep and .nLineMode!") {
+  AddArgument<XoInt>();
+}
+
+bool XoLineRow::StopReading(uint8_t byte, uint32_t fieldEnds) {
+  return XoASCIIRow::StopReading(byte, fieldEnds) || EndsLine(byte);
+}
+
+bool XoLineRow::PieceComplete(uint8_t byte, uint32_t pieceLength) {
+  return StopReading(byte, fieldEnds_) || ClosesField(byte, pieceLength);
+}
+
+XoReadArray::XoReadArray()
+    : XoASCIIPiece("(dataset$,start,end[,hFile])\r\nNote: Affected by .ListSep!"),
+      dataset_(AddArgument<XoDataSetName>()),
+      start_(AddArgument<XoInt>()),
+      end_(AddArgument<XoInt>()) {
+  AddArgument<XoInt>();
+}
+
+int XoReadArray::ParseArguments(char* arguments, XoDLL& module) {
+  data_.reset();
+  if (const int s = XoASCIIPiece::ParseArguments(arguments, module)) return s;
+  if (!Given(dataset_)) return Fail(err::kMissingTextArgument);
+  try {
+    data_.emplace(TextArg(dataset_));
+    run_.reserve(kRunValues);
+  } catch (const std::bad_alloc&) {
+    data_.reset();
+    return OutOfMemoryFailure();
+  }
+  if (!Given(start_) || !Given(end_)) return Fail(err::kMissingTextArgument);
+  first_ = static_cast<int32_t>(static_cast<int64_t>(IntArg(start_)) - 1);
+  last_ = IntArg(end_);
+  if (last_ < first_) return Fail(err::kEndBeforeStart);
+  wanted_ = static_cast<uint32_t>(static_cast<int64_t>(last_) - first_);
+  run_.clear();
+  return 0;
+}
+
+int XoReadArray::Execute(double* result, XoDLL& /*module*/) {
+  const int loop = ReadLoopAs(*this);
+  // What was read before a failure stays stored.
+  const int flushed = Flush();
+  if (loop != 0) return loop;
+  if (flushed != 0) return flushed;
+  *result = fieldEnds_;
+  return 0;
+}
+
+bool XoReadArray::AfterRun(XoDLL& /*module*/) {
+  data_.reset();
+  return false;
+}
+
+bool XoReadArray::StopReading(uint8_t byte, uint32_t fieldEnds) {
+  return XoASCIIPiece::StopReading(byte, fieldEnds) || fieldEnds >= wanted_;
+}
+
+bool XoReadArray::PieceComplete(uint8_t byte, uint32_t pieceLength) {
+  return StopReading(byte, fieldEnds_) || ClosesField(byte, pieceLength);
+}
+
+int XoReadArray::DeliverPiece(const std::string& piece, uint32_t fieldEnds) {
+  if (fieldEnds == 0) return 0;
+  // Below last_: the loop stops at wanted_ fields.
+  const auto index = static_cast<int32_t>(static_cast<int64_t>(first_) + fieldEnds - 1);
+  if (!run_.empty() && (index != runStart_ + static_cast<int32_t>(run_.size()) || run_.size() == kRunValues)) {
+    if (const int s = Flush()) return s;
+  }
+  if (run_.empty()) runStart_ = index;
+  run_.push_back(kutl::TextToNumber(piece.c_str()));
+  return 0;
+}
+
+int XoReadArray::Flush() {
+  if (run_.empty() || !data_) return 0;
+  const auto count = static_cast<int32_t>(run_.size());
+  const int32_t stored = data_->SetValues(runStart_, run_.data(), count);
+  run_.clear();
+  return stored != count ? Fail(err::kOutOfRange) : 0;
+}
+
+}  // namespace kfio
