@@ -10,7 +10,8 @@
 #   # size: FILE N      FILE must hold N bytes afterwards
 #   # interrupt-after: S  send SIGINT (Ctrl-C) after S seconds
 # Every file in DATA is copied next to the script first. With EXPECTED
-# empty only the exit status is checked.
+# empty only the exit status is checked. -DARGS=... passes arguments after
+# the script's name (for scripts that cannot carry a command directive).
 foreach(var FUMSH SCRIPT EXPECTED DATA SCRATCH)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_scenario.cmake needs -D${var}=...")
@@ -24,7 +25,7 @@ file(COPY ${SCRIPT} ${data_files} DESTINATION ${SCRATCH})
 get_filename_component(name ${SCRIPT} NAME)
 
 set(expected_exit 0)
-set(args ${name})
+set(args ${name} ${ARGS})
 set(input)
 set(limit)
 set(absent)
