@@ -1,4 +1,5 @@
 // ReadRow, LineRow and ReadArray: which cells and elements each stores, the row below the longest column, the position after, and every failure in both error modes.
+#include <cmath>
 #include <stdexcept>
 
 #include "text/text_fixture.h"
@@ -67,6 +68,12 @@ TEST_F(RowsTest, StoresFieldsAndLeavesThePosition) {
       {"1,2\r\n3,4", 0, 0, 44, "READARRAY", ",2,5", 4, 8, {"", "1", "2", "3", "4"}},
       {"1,2,3", 0, 0, 44, "READARRAY", ",5,4", 0, 0, {}},
       {"7,8", 0, 0, 44, "READARRAY", ",1,9", 2, 3, {"7", "8"}},
+      // hostile input: only separators, NUL bytes, the line-end bytes as separators
+      {",,,,\r\n", 0, 0, 44, "LINEROW", "", 5, 6, {""}},
+      {",,,,", 0, 0, 44, "READARRAY", ",1,3", 3, 3, {"", "", ""}},  // the last, empty, is stored
+      {"1\0,2"s, 0, 0, 44, "LINEROW", "", 2, 4, {"1", "2"}},
+      {"1\r\n2", 0, 0, 13, "LINEROW", "", 2, 3, {"1", ""}},  // the field open at the stop is stored empty
+      {"1\n2\r\n", 0, 0, 10, "LINEROW", "", 2, 5, {"1", "2"}},  // an LF that is both counts once
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.method) + "(" + c.args + ") on " + c.file);
@@ -125,6 +132,7 @@ TEST_F(RowsTest, FailuresInBothModes) {
   const double miss = kMissingValue;
   const double none = -99;  // a refused parse leaves the result alone
   using E = CFileException;
+  const std::string longName(300, 'W');
   const struct {
     const char* label;
     std::string file;
@@ -134,7 +142,8 @@ TEST_F(RowsTest, FailuresInBothModes) {
     Expect byDefault, byNew;
     int position;
     Cells stored;  // row 0 of W, or the elements of D
-    const char* setting = "";  // "statFd"/"readAt": that call fails with EIO; else a refused service
+    // "statFd"/"readAt": that call fails with EIO; "NLINEMODE": set to 5; else a refused service
+    const char* setting = "";
   } cases[] = {
       {"no page", "1", 0, "LINEROW", "", {1024, 0, 2, none}, {10, 0, 10, none}, 0, {""}},
       {"no dataset", "1", 0, "READARRAY", ",1,2", {1024, 0, 2, none}, {10, 0, 10, none}, 0, {}},
@@ -155,6 +164,12 @@ TEST_F(RowsTest, FailuresInBothModes) {
        "statFd"},
       {"read throws", "1", 0, "READARRAY", "%,1,1", {28, 5, 28, miss}, {28, E::hardIO, 28, miss}, 0, {},
        "readAt"},
+      {"nLineMode 5 set before", "1", 0, "LINEROW", "%", {3, 0, 2, none}, {12, 0, 12, none}, 0, {""},
+       "NLINEMODE"},
+      {"a page name of 300 characters", "1", 0, "LINEROW", longName.c_str(), {6, 0, 2, miss},
+       {20, 0, 20, miss}, 1, {""}},
+      {"a dataset name refused", "1,2", 0, "READARRAY", "%,1,2", {3, 0, 2, miss}, {12, 0, 12, miss}, 3, {},
+       "dataset"},
   };
   for (const auto& c : cases) {
     for (bool newMode : {false, true}) {
@@ -165,9 +180,11 @@ TEST_F(RowsTest, FailuresInBothModes) {
       const std::string setting = c.setting;
       if (setting == "statFd" || setting == "readAt")
         fault::Fail(setting == "statFd" ? fault::Call::statFd : fault::Call::readAt, EIO);
+      if (setting == "NLINEMODE") host.SetNumber("NLINEMODE", 5);
       const uint32_t refused = setting == "cell"      ? op::kFindColumnByNumber
                                : setting == "column"  ? op::kAddColumn
                                : setting == "element" ? op::kSetElement
+                               : setting == "dataset" ? op::kFindDataset
                                                       : 0;
       // A cell is refused at its column lookup: the page's own row search
       // comes first, so only lookups after it fail.
@@ -186,6 +203,15 @@ TEST_F(RowsTest, FailuresInBothModes) {
       EXPECT_EQ(Position(), c.position);
     }
   }
+}
+
+// One field as long as the file: the piece holds it, nothing more.
+TEST_F(RowsTest, OneLineWithoutBreaks) {
+  host.NewPage("W", 1);
+  Prepare(std::string(4 << 20, '7') + ",5");
+  ExpectOutcome(Invoke("LINEROW", "W"), {0, 0, 0, 2});
+  EXPECT_EQ(host.Page("W")->Column(1)->Value(0), HUGE_VAL);
+  EXPECT_EQ(Row("W", 0)[1], "5");
 }
 
 TEST_F(RowsTest, NoAfterMethodNoticeFromRowAndDatasetReaders) {
