@@ -26,13 +26,6 @@ int XoASCIIPiece::ParseArguments(char* arguments, XoDLL& module) {
   return 0;
 }
 
-bool XoASCIIPiece::CountsAsFieldEnd(uint8_t byte) {
-  // Bytes compare as signed: a separator above 127 never matches.
-  return AtBound() || static_cast<signed char>(byte) == listSep_ || EndsLine(byte);
-}
-
-bool XoASCIIPiece::StopReading(uint8_t /*byte*/, uint32_t /*fieldEnds*/) { return AtBound(); }
-
 int XoASCIIPiece::StartLoop(MyCFile* file) {
   try {
     byteBound_ = static_cast<uint32_t>(file->GetLength());

@@ -24,12 +24,15 @@ class XoASCIIPiece : public XoPiecewise {
   static constexpr uint8_t kCR = 13;
   static constexpr uint8_t kLF = 10;
 
-  virtual bool CountsAsFieldEnd(uint8_t byte);
+  virtual bool CountsAsFieldEnd(uint8_t byte) {
+    // Bytes compare as signed: a separator above 127 never matches.
+    return AtBound() || static_cast<signed char>(byte) == listSep_ || EndsLine(byte);
+  }
   virtual int DeliverPiece(const std::string& /*piece*/, uint32_t /*fieldEnds*/) { return 0; }
   virtual bool KeepChar(uint8_t /*byte*/) { return true; }
   virtual int CheckChar(uint8_t /*byte*/) { return 0; }
   // Asked twice for some bytes: must not change state.
-  virtual bool StopReading(uint8_t byte, uint32_t fieldEnds);
+  virtual bool StopReading(uint8_t /*byte*/, uint32_t /*fieldEnds*/) { return AtBound(); }
   virtual bool PieceComplete(uint8_t byte, uint32_t /*pieceLength*/) { return StopReading(byte, fieldEnds_); }
 
   // Runs the loop on the current entry; 0 or the status, with Error set.

@@ -87,29 +87,8 @@ int XoReadRow::ParseArguments(char* arguments, XoDLL& module) {
   return 0;
 }
 
-bool XoReadRow::KeepChar(uint8_t byte) {
-  return byte != kCR && byte != kLF && static_cast<signed char>(byte) != ListSep();
-}
-
-bool XoReadRow::StopReading(uint8_t byte, uint32_t fieldEnds) {
-  return XoASCIIRow::StopReading(byte, fieldEnds) || fieldEnds >= wanted_;
-}
-
-// Restated in each final class so that its StopReading is called directly.
-bool XoReadRow::PieceComplete(uint8_t byte, uint32_t pieceLength) {
-  return StopReading(byte, fieldEnds_) || ClosesField(byte, pieceLength);
-}
-
 XoLineRow::XoLineRow() : XoASCIIRow("(wksname$[,hFile])\r\nNote: Affected by .ListSep and .nLineMode!") {
   AddArgument<XoInt>();
-}
-
-bool XoLineRow::StopReading(uint8_t byte, uint32_t fieldEnds) {
-  return XoASCIIRow::StopReading(byte, fieldEnds) || EndsLine(byte);
-}
-
-bool XoLineRow::PieceComplete(uint8_t byte, uint32_t pieceLength) {
-  return StopReading(byte, fieldEnds_) || ClosesField(byte, pieceLength);
 }
 
 XoReadArray::XoReadArray()
@@ -153,14 +132,6 @@ int XoReadArray::Execute(double* result, XoDLL& /*module*/) {
 bool XoReadArray::AfterRun(XoDLL& /*module*/) {
   data_.reset();
   return false;
-}
-
-bool XoReadArray::StopReading(uint8_t byte, uint32_t fieldEnds) {
-  return XoASCIIPiece::StopReading(byte, fieldEnds) || fieldEnds >= wanted_;
-}
-
-bool XoReadArray::PieceComplete(uint8_t byte, uint32_t pieceLength) {
-  return StopReading(byte, fieldEnds_) || ClosesField(byte, pieceLength);
 }
 
 int XoReadArray::DeliverPiece(const std::string& piece, uint32_t fieldEnds) {

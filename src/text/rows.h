@@ -71,9 +71,17 @@ class XoReadRow final : public XoASCIIRow {
 
  protected:
   int Loop() override { return ReadLoopAs(*this); }
-  bool KeepChar(uint8_t byte) override;
-  bool StopReading(uint8_t byte, uint32_t fieldEnds) override;
-  bool PieceComplete(uint8_t byte, uint32_t pieceLength) override;
+  // Defined here, as in every final reader, so the loop inlines them.
+  bool KeepChar(uint8_t byte) override {
+    return byte != kCR && byte != kLF && static_cast<signed char>(byte) != ListSep();
+  }
+  bool StopReading(uint8_t byte, uint32_t fieldEnds) override {
+    return XoASCIIRow::StopReading(byte, fieldEnds) || fieldEnds >= wanted_;
+  }
+  // Restated so that this class's StopReading is the one called.
+  bool PieceComplete(uint8_t byte, uint32_t pieceLength) override {
+    return StopReading(byte, fieldEnds_) || ClosesField(byte, pieceLength);
+  }
 
  private:
   int tokens_ = -1;  // argument slot
@@ -89,8 +97,12 @@ class XoLineRow final : public XoASCIIRow {
 
  protected:
   int Loop() override { return ReadLoopAs(*this); }
-  bool StopReading(uint8_t byte, uint32_t fieldEnds) override;
-  bool PieceComplete(uint8_t byte, uint32_t pieceLength) override;
+  bool StopReading(uint8_t byte, uint32_t fieldEnds) override {
+    return XoASCIIRow::StopReading(byte, fieldEnds) || EndsLine(byte);
+  }
+  bool PieceComplete(uint8_t byte, uint32_t pieceLength) override {
+    return StopReading(byte, fieldEnds_) || ClosesField(byte, pieceLength);
+  }
 };
 
 class XoReadArray final : public XoASCIIPiece {
@@ -105,8 +117,12 @@ class XoReadArray final : public XoASCIIPiece {
  protected:
   int Execute(double* result, XoDLL& module) override;
   bool KeepChar(uint8_t byte) override { return IsNumericChar(byte, ListSep()); }
-  bool StopReading(uint8_t byte, uint32_t fieldEnds) override;
-  bool PieceComplete(uint8_t byte, uint32_t pieceLength) override;
+  bool StopReading(uint8_t byte, uint32_t fieldEnds) override {
+    return XoASCIIPiece::StopReading(byte, fieldEnds) || fieldEnds >= wanted_;
+  }
+  bool PieceComplete(uint8_t byte, uint32_t pieceLength) override {
+    return StopReading(byte, fieldEnds_) || ClosesField(byte, pieceLength);
+  }
   int DeliverPiece(const std::string& piece, uint32_t fieldEnds) override;
 
  private:
