@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <new>
 
+#include "bridge/error_ids.h"
+#include "bridge/error_log.h"
 #include "fum/errors.h"
 #include "kutl/kutl.h"
 
@@ -15,22 +17,28 @@ constexpr std::size_t kRunValues = 4096;
 }  // namespace
 
 int WksRow::Open(const char* pageName) {
-  page_.reset();
+  Release();
   column_ = row_ = 0;
   try {
     page_.emplace(pageName);
+    // Every column counts, the first included: the row is the first below
+    // the longest one.
+    const int columns = page_->ColumnCount();
+    for (int c = 1; c <= columns; ++c) {
+      columns_.push_back(std::make_unique<XoResultData>(*page_, c));
+      row_ = std::max(row_, static_cast<uint32_t>(std::max(columns_.back()->RangeEnd(), 0)));
+    }
   } catch (const std::bad_alloc&) {
-    page_.reset();
+    Release();
     return OutOfMemoryFailure();
   }
-  // Every column counts, the first included: the row is the first below the
-  // longest one.
-  const int columns = page_->ColumnCount();
-  for (int c = 1; c <= columns; ++c) {
-    const XoData column(*page_, c);
-    row_ = std::max(row_, static_cast<uint32_t>(std::max(column.RangeEnd(), 0)));
-  }
   return 0;
+}
+
+XoResultData& WksRow::Data(uint32_t c) {
+  while (columns_.size() < c)
+    columns_.push_back(std::make_unique<XoResultData>(*page_, static_cast<int>(columns_.size() + 1)));
+  return *columns_[c - 1];
 }
 
 int WksRow::StoreField(const std::string& text, Store how) {
@@ -38,15 +46,22 @@ int WksRow::StoreField(const std::string& text, Store how) {
   while (static_cast<uint32_t>(page_->ColumnCount()) < column_) {
     if (page_->AddColumn() != 0) return Fail(err::kColumnNotAdded);
   }
-  const auto column = static_cast<int>(column_);
   const auto row = static_cast<int32_t>(row_);
-  int status = 0;
-  if (how == Store::kAsNumber || page_->QueryColumn(column) == 0) {
-    status = page_->SetCellValue(column, row, kutl::TextToNumber(text.c_str()));
-  } else {
-    status = page_->SetCellText(column, row, text.c_str());
+  int status = 1;
+  try {
+    XoResultData& data = Data(column_);
+    if (how == Store::kByColumnKind) {
+      const int32_t kind = page_->QueryColumn(static_cast<int>(column_));
+      status = kind == 0 ? data.SetValue(row, kutl::TextToNumber(text.c_str())) : data.SetText(row, text.c_str());
+    } else if (data.IsAttached() && !data.IsTextData()) {
+      status = data.SetValue(row, kutl::TextToNumber(text.c_str()));
+    }
+  } catch (const std::bad_alloc&) {
+    return OutOfMemoryFailure();
   }
-  return status != 0 ? Fail(err::kCellRefused) : 0;
+  if (status == 0) return 0;
+  TheErrorLog().Record(errid::kCellRefused, "XoKavlerWks");
+  return Fail(err::kCellRefused);
 }
 
 XoASCIIRow::XoASCIIRow(const char* syntax) : XoASCIIPiece(syntax), page_(AddArgument<XoWksName>()) {}

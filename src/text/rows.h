@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -20,12 +21,17 @@ inline bool IsNumericChar(uint8_t byte, int32_t listSep) {
   return (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == 'E' || byte == 'e';
 }
 
-// One call's worksheet and the row below its longest column.
+// One call's worksheet and the row below its longest column. The columns
+// stay open for the call, so a cell costs the host one store, not a lookup.
 class WksRow {
  public:
   // Makes the page object and finds the row; 0 or the out-of-memory status.
   int Open(const char* pageName);
-  void Release() { page_.reset(); }
+  // Closes the columns, which extends each over the row written.
+  void Release() {
+    columns_.clear();
+    page_.reset();
+  }
   bool HasPage() const { return page_.has_value(); }
   uint32_t Column() const { return column_; }
 
@@ -35,7 +41,11 @@ class WksRow {
   int StoreField(const std::string& text, Store how);
 
  private:
+  // Column c (from 1), opened on first use.
+  XoResultData& Data(uint32_t c);
+
   std::optional<XoKavlerWks> page_;
+  std::vector<std::unique_ptr<XoResultData>> columns_;
   uint32_t column_ = 0;
   uint32_t row_ = 0;
 };

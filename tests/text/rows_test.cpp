@@ -151,7 +151,7 @@ TEST_F(RowsTest, FailuresInBothModes) {
       {"end before start - 1", "1", 0, "READARRAY", "%,5,3", {64, 0, 2, none}, {19, 0, 19, none}, 0, {}},
       {"no such page: no column to add", "1,2", 0, "LINEROW", "Nope", {6, 0, 2, miss}, {20, 0, 20, miss}, 2,
        {""}},
-      {"a cell refused", "1,2", 0, "LINEROW", "%", {6, 0, 2, miss}, {20, 0, 20, miss}, 2, {""}, "cell"},
+      {"a cell refused", "1,2", 0, "LINEROW", "%", {6, 0, 2, miss}, {20, 0, 20, miss}, 2, {""}, "element"},
       {"a column refused", "1,2", 0, "READROW", "%,2", {6, 0, 2, miss}, {20, 0, 20, miss}, 3, {"1"}, "column"},
       {"elements refused", "1,2", 0, "READARRAY", "%,1,2", {3, 0, 2, miss}, {12, 0, 12, miss}, 3, {}, "element"},
       {"index below 0 refused", "1,2", 0, "READARRAY", "%,0,2", {3, 0, 2, miss}, {12, 0, 12, miss}, 3, {}},
@@ -181,17 +181,13 @@ TEST_F(RowsTest, FailuresInBothModes) {
       if (setting == "statFd" || setting == "readAt")
         fault::Fail(setting == "statFd" ? fault::Call::statFd : fault::Call::readAt, EIO);
       if (setting == "NLINEMODE") host.SetNumber("NLINEMODE", 5);
-      const uint32_t refused = setting == "cell"      ? op::kFindColumnByNumber
-                               : setting == "column"  ? op::kAddColumn
+      const uint32_t refused = setting == "column"    ? op::kAddColumn
                                : setting == "element" ? op::kSetElement
                                : setting == "dataset" ? op::kFindDataset
                                                       : 0;
-      // A cell is refused at its column lookup: the page's own row search
-      // comes first, so only lookups after it fail.
-      int lookups = 0;
       if (refused != 0)
         host.serviceProbe = [&](uint32_t code) {
-          if (code == refused && (code != op::kFindColumnByNumber || ++lookups > 1)) throw std::runtime_error("refused");
+          if (code == refused) throw std::runtime_error("refused");
         };
       NewMode(newMode);
       std::string args = c.args;
