@@ -2,9 +2,7 @@
 // plain loop that reads the same file with read(2) and converts each value
 // into a std::vector<double>. Prints bytes per second and the ratio.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "bridge/entry.h"
 #include "host/ref_host.h"
 
@@ -23,31 +22,17 @@ namespace {
 constexpr std::size_t kShorts = 50'000'000;
 constexpr std::size_t kDoubles = 10'000'000;
 
-std::filesystem::path Dir() {
-  static const std::filesystem::path dir = [] {
-    auto d = std::filesystem::temp_directory_path() / "kfio-bench";
-    std::filesystem::create_directories(d);
-    return d;
-  }();
-  return dir;
-}
-
 // Writes the sample files once.
 std::string Sample(const char* name, std::size_t count, std::size_t width) {
-  const auto path = Dir() / name;
+  const auto path = bench::SampleDir() / name;
   if (std::filesystem::exists(path) && std::filesystem::file_size(path) == count * width)
     return path.string();
   std::ofstream out(path, std::ios::binary);
   std::vector<unsigned char> block(1 << 20);
-  uint64_t state = 88172645463325252ull;
+  bench::XorShift rng;
   for (std::size_t written = 0; written < count * width;) {
     const std::size_t n = std::min(block.size(), count * width - written);
-    for (std::size_t i = 0; i < n; ++i) {
-      state ^= state << 13;
-      state ^= state >> 7;
-      state ^= state << 17;
-      block[i] = static_cast<unsigned char>(state);
-    }
+    for (std::size_t i = 0; i < n; ++i) block[i] = static_cast<unsigned char>(rng.Next());
     if (width == 8)  // keep doubles finite: clear the top exponent bit of each
       for (std::size_t i = 7; i < n; i += 8) block[i] &= 0x3F;
     out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(n));
@@ -62,15 +47,7 @@ void CountBytes(benchmark::State& state, std::size_t bytes) {
 
 void PlainLoop(benchmark::State& state, const std::string& path, std::size_t count, int width) {
   for (auto _ : state) {
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    std::vector<unsigned char> bytes(count * width);
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-      const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
+    const std::vector<char> bytes = bench::ReadWhole(path);
     std::vector<double> values(count);
     for (std::size_t i = 0; i < count; ++i) {
       if (width == 2) {
@@ -104,7 +81,7 @@ void Transfer(benchmark::State& state, const std::string& path, std::size_t coun
     Run(host, "AREAD", "bench" + range);
     Run(host, "CLOSEALL", "");
   }
-  const std::string out = (Dir() / "written.bin").string();
+  const std::string out = (bench::SampleDir() / "written.bin").string();
   for (auto _ : state) {
     if (writing) {
       std::filesystem::remove(out);
@@ -140,10 +117,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
-    // With repetitions the median stands for the benchmark; the other
-    // aggregates (mean, spread) and the single repetitions do not.
     for (const Run& r : runs) {
-      if (r.run_type == Run::RT_Aggregate ? r.aggregate_name != "median" : r.repetitions > 1) continue;
+      if (!bench::StandsForBenchmark(r)) continue;
       const std::string name = r.benchmark_name();
       times_[name.substr(0, name.find('/'))] = r.GetAdjustedRealTime();
     }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "fum/file_entry.h"
 
 namespace {
@@ -21,18 +22,11 @@ constexpr std::size_t kBytes = 16 << 20;
 
 const std::string& Sample() {
   static const std::string path = [] {
-    const auto dir = std::filesystem::temp_directory_path() / "kfio-bench";
-    std::filesystem::create_directories(dir);
-    const auto p = dir / "bytes.bin";
+    const auto p = bench::SampleDir() / "bytes.bin";
     if (!std::filesystem::exists(p) || std::filesystem::file_size(p) != kBytes) {
       std::vector<char> bytes(kBytes);
-      uint64_t state = 88172645463325252ull;
-      for (char& b : bytes) {
-        state ^= state << 13;
-        state ^= state >> 7;
-        state ^= state << 17;
-        b = static_cast<char>(state);
-      }
+      bench::XorShift rng;
+      for (char& b : bytes) b = static_cast<char>(rng.Next());
       std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
     return p.string();
@@ -109,8 +103,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs) {
-      const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
-      if (median || (r.run_type == Run::RT_Iteration && r.repetitions <= 1))
+      if (bench::StandsForBenchmark(r))
         seconds_[r.run_name.function_name] = r.GetAdjustedCPUTime() / 1e3;
     }
   }

@@ -12,18 +12,10 @@
 # Builds the default preset when fumsh is missing; installs Debian's
 # python3-numpy when the system Python lacks it.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/common.sh"
 runs=${1:-7}
-fumsh=${FUMSH:-$root/build/default/tools/fumsh/fumsh}
-python=/usr/bin/python3
-
-if [[ ! -x $fumsh ]]; then
-  (cd "$root" && cmake --preset default >/dev/null && cmake --build --preset default --target fumsh >/dev/null)
-fi
-if ! "$python" -c 'import numpy' 2>/dev/null; then
-  echo "installing python3-numpy" >&2
-  apt-get update -qq && apt-get install -y -qq python3-numpy >/dev/null
-fi
+need_fumsh
+need_python_module numpy python3-numpy
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -34,28 +26,6 @@ import sys, numpy
 rng = numpy.random.default_rng(7)
 rng.integers(-32768, 32767, size=int(sys.argv[2]), dtype=numpy.int16).tofile(sys.argv[1])
 PY
-
-# One run of a command: "wall user system peak_MB", from the kernel's
-# accounting of the child (wait4), the wall time from a monotonic clock.
-measure() {
-  "$python" - "$@" <<'PY'
-import os, sys, time
-start = time.monotonic()
-pid = os.fork()
-if pid == 0:
-    devnull = os.open(os.devnull, os.O_WRONLY)
-    os.dup2(devnull, 1)
-    os.execv(sys.argv[1], sys.argv[1:])
-_, status, usage = os.wait4(pid, 0)
-wall = time.monotonic() - start
-if os.waitstatus_to_exitcode(status) != 0:
-    sys.exit("failed: " + " ".join(sys.argv[1:]))
-print(f"{wall:.6f} {usage.ru_utime:.6f} {usage.ru_stime:.6f} {usage.ru_maxrss / 1024:.1f}")
-PY
-}
-
-median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
-column_median() { awk -v c="$1" '{print $c}' | median; }
 
 script="fum.nBytes = 2
 fum.Signed = 1
@@ -78,9 +48,9 @@ same "$("$python" -c "$numpy_off" "$data")" "$count" || { echo "numpy did not re
 
 : >"$work/fum" ; : >"$work/np_on" ; : >"$work/np_off"
 for ((i = 0; i < runs; i++)); do
-  measure "$fumsh" -c "$script" >>"$work/fum"
-  measure "$python" -c "$numpy_on" "$data" >>"$work/np_on"
-  measure "$python" -c "$numpy_off" "$data" >>"$work/np_off"
+  measure "$count" "$fumsh" -c "$script" >>"$work/fum"
+  measure "$count" "$python" -c "$numpy_on" "$data" >>"$work/np_on"
+  measure "$count" "$python" -c "$numpy_off" "$data" >>"$work/np_off"
 done
 
 thp=$(cat /sys/kernel/mm/transparent_hugepage/enabled 2>/dev/null || echo unknown)

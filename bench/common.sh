@@ -1,0 +1,56 @@
+# Shell functions that the whole-process benchmarks (peers.sh, text_peers.sh)
+# share: the fumsh to time, one timed run of a command, and medians. Sourced,
+# never run.
+
+bench_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+python=/usr/bin/python3
+fumsh=${FUMSH:-$bench_root/build/default/tools/fumsh/fumsh}
+
+# Builds the default preset's fumsh when the one to time is missing.
+need_fumsh() {
+  if [[ ! -x $fumsh ]]; then
+    (cd "$bench_root" && cmake --preset default >/dev/null && cmake --build --preset default --target fumsh >/dev/null)
+  fi
+}
+
+# Installs the Debian packages given when the system Python cannot import
+# the module named first.
+need_python_module() {
+  local module=$1
+  shift
+  if ! "$python" -c "import $module" 2>/dev/null; then
+    echo "installing $*" >&2
+    apt-get update -qq && apt-get install -y -qq "$@" >/dev/null
+  fi
+}
+
+# measure EXPECTED COMMAND...: one run of COMMAND, printed as "wall user
+# system peak_MB": the kernel's accounting of the child (wait4), the wall
+# time from a monotonic clock. Fails unless the first word the command
+# prints is EXPECTED.
+measure() {
+  "$python" - "$@" <<'PY'
+import os, sys, time
+expected, command = sys.argv[1], sys.argv[2:]
+start = time.monotonic()
+reader, writer = os.pipe()
+pid = os.fork()
+if pid == 0:
+    os.close(reader)
+    os.dup2(writer, 1)
+    os.execv(command[0], command)
+os.close(writer)
+with os.fdopen(reader, "rb") as out:
+    printed = out.read().split()
+_, status, usage = os.wait4(pid, 0)
+wall = time.monotonic() - start
+if os.waitstatus_to_exitcode(status) != 0:
+    sys.exit("failed: " + " ".join(command))
+if printed[:1] != [expected.encode()]:
+    sys.exit(f"expected {expected}, got {b' '.join(printed[:4]).decode()}: {' '.join(command)}")
+print(f"{wall:.6f} {usage.ru_utime:.6f} {usage.ru_stime:.6f} {usage.ru_maxrss / 1024:.1f}")
+PY
+}
+
+median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
+column_median() { awk -v c="$1" '{print $c}' | median; }
