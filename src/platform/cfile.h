@@ -15,6 +15,9 @@ namespace kfio {
 namespace detail {
 struct SharedFile;
 }
+namespace sys {
+struct FileInfo;
+}
 
 struct CFileStatus {
   uint64_t m_size = 0;
@@ -177,6 +180,8 @@ class CFile : public CObject {
   int GetByteSlow();
   int PeekByteSlow();
   void Revalidate();
+  // The buffered bytes still match the file as `info` describes it.
+  bool SnapshotHolds(const sys::FileInfo& info) const;
   bool Fill();  // false at the end of the file
   uint64_t LogicalPosition() const {
     return m_bufOffset + static_cast<uint64_t>(m_bufNext - m_buffer.get());
@@ -199,7 +204,7 @@ class CFile : public CObject {
   const char* m_readLimit = nullptr;
   uint64_t m_bufOffset = 0;
   uint64_t m_bufGeneration = 0;
-  uint64_t m_seenEpoch = 0;
+  mutable uint64_t m_seenEpoch = 0;  // a length query may confirm the buffer
   uint64_t m_fillSize = 0;
   int64_t m_fillMtimeSec = 0;
   int64_t m_fillMtimeNsec = 0;

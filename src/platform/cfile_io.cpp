@@ -26,15 +26,17 @@ void CFile::NewHostCall() {
   detail::ShareRegistry::ForEach(StopInlineReads);
 }
 
+bool CFile::SnapshotHolds(const sys::FileInfo& info) const {
+  return m_bufLimit == m_buffer.get() ||
+         (info.size == m_fillSize && info.mtimeSec == m_fillMtimeSec && info.mtimeNsec == m_fillMtimeNsec);
+}
+
 void CFile::Revalidate() {
   if (m_bufGeneration != *m_pWriteGeneration) DropBuffer();
   if (m_seenEpoch == s_readEpoch) return;
-  if (m_bufLimit != m_buffer.get()) {
-    sys::FileInfo info;
-    if (sys::g_calls.statFd(m_hFile, info) != 0 || info.size != m_fillSize ||
-        info.mtimeSec != m_fillMtimeSec || info.mtimeNsec != m_fillMtimeNsec)
-      DropBuffer();
-  }
+  sys::FileInfo info;
+  if (m_bufLimit != m_buffer.get() && (sys::g_calls.statFd(m_hFile, info) != 0 || !SnapshotHolds(info)))
+    DropBuffer();
   m_seenEpoch = s_readEpoch;
 }
 
@@ -182,6 +184,10 @@ uint64_t CFile::GetLength() const {
   CheckOpen();
   sys::FileInfo info;
   if (int err = sys::g_calls.statFd(m_hFile, info)) CFileException::ThrowOsError(err, m_strFileName);
+  // This look at the file is as fresh as the buffer's check in this call
+  // epoch would be: a reader that asks for the length first (every text
+  // reader does) then pays one system call a call, not two.
+  if (SnapshotHolds(info)) m_seenEpoch = s_readEpoch;
   return info.size;
 }
 

@@ -229,16 +229,22 @@ TEST(CFileBuffer, ExternalChangeIsSeenAtTheNextHostCall) {
     ::close(fd);
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    WriteFile(path, "aaaaaaaaaa");
-    change("", 10, before);
-    CFile f;
-    ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
-    EXPECT_EQ(f.GetByte(), 'a');  // the whole file is buffered now
-    change("XYZ", c.size, c.mtime);
-    CFile::NewHostCall();
-    EXPECT_EQ(f.GetByte(), 'X');
-    EXPECT_EQ(ReadN(f, 20), c.rest);
+    // A length query first must not vouch for the changed bytes.
+    for (bool lengthFirst : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (lengthFirst ? ", length asked first" : ""));
+      WriteFile(path, "aaaaaaaaaa");
+      change("", 10, before);
+      CFile f;
+      ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+      EXPECT_EQ(f.GetByte(), 'a');  // the whole file is buffered now
+      change("XYZ", c.size, c.mtime);
+      CFile::NewHostCall();
+      if (lengthFirst) {
+        EXPECT_EQ(f.GetLength(), static_cast<uint64_t>(c.size));
+      }
+      EXPECT_EQ(f.GetByte(), 'X');
+      EXPECT_EQ(ReadN(f, 20), c.rest);
+    }
   }
 }
 

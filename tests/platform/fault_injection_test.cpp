@@ -72,6 +72,9 @@ TEST_F(FaultTest, EverySystemCallOfEachOperationFailsInTurn) {
        caught([](CFile& f) { for (int i = 0; i < 8; ++i) f.GetByte(); }), ""},
       {"read in a new host call", true, [&](CFile& f) { f.Read(buf, 1); CFile::NewHostCall(); },
        caught([&](CFile& f) { f.Read(buf, 2); }), "statFd?"},
+      // The length query's look at the file serves the buffer's check too.
+      {"length, then a read in a new host call", true, [&](CFile& f) { f.Read(buf, 1); CFile::NewHostCall(); },
+       caught([&](CFile& f) { f.GetLength(); f.Read(buf, 2); }), "statFd"},
       {"write", true, nullptr, caught([](CFile& f) { f.Write("ab", 2); }), "writeAt"},
       {"seek", true, nullptr, caught([](CFile& f) { f.Seek(3, CFile::begin); }), "seek"},
       {"seek from the end", true, nullptr, caught([](CFile& f) { f.Seek(-1, CFile::end); }), "statFd seek"},
