@@ -69,6 +69,8 @@ inline constexpr ErrorPair kNotALetter{65, 18};
 inline constexpr ErrorPair kStringRefused{6, 20};
 inline constexpr ErrorPair kTextLengthFailed{1028, 25};
 inline constexpr int kBadLineMode = 43;
+// The block reader's NTOKENS or NLINES below 0.
+inline constexpr int kNegativeLimit = 12;
 
 // Fields into worksheet rows.
 inline constexpr ErrorPair kColumnNotAdded{6, 20};

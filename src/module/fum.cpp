@@ -67,6 +67,7 @@ void FUM::BuildTables() {
   AddRows(methods_, &lRead, {"LREAD"});
   AddRows(methods_, &readToken, {"READTOKEN"});
   AddRows(methods_, &readArray, {"READARRAY"});
+  AddRows(methods_, &ascii, {"ASCII", "READASCII"});
   AddRows(methods_, &cRead, {"CREAD"});
   AddRows(methods_, &syntax, {"SYNTAX"});
   AddRows(methods_, &altSpell,

@@ -13,6 +13,7 @@
 #include "fum/positioning.h"
 #include "fum/queries.h"
 #include "fum/settings.h"
+#include "text/block.h"
 #include "text/char_read.h"
 #include "text/line_token.h"
 #include "text/rows.h"
@@ -58,6 +59,7 @@ class FUM : public XoDLL, public FumState {
   XoLRead lRead;
   XoReadToken readToken;
   XoReadArray readArray;
+  XoASCII ascii;
   XoCRead cRead;
   XoSyntax syntax;
   XoAltSpell altSpell;

@@ -1,0 +1,144 @@
+// ASCII and READASCII: each stop condition alone and combined, the variable, the row and the position after, failures in both error modes, and the sub-properties.
+#include <sstream>
+#include <stdexcept>
+
+#include "text/text_fixture.h"
+
+namespace kfio::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class BlockTest : public TextTest {
+ public:
+  // "NAME=value|..." through `method` (NAME$: a string member); the entry's status of the last one.
+  uint32_t Set(const std::string& spec, const char* method = "Ascii") {
+    uint32_t status = 0;
+    std::istringstream in(spec);
+    for (std::string item; std::getline(in, item, '|');) {
+      std::string member = item.substr(0, item.find('=')), value = item.substr(item.find('=') + 1);
+      const bool text = member.back() == '$';
+      double number = text ? 0 : std::stod(value);
+      if (text) member.pop_back();
+      status = host.AccessMethodMember(method, member, text ? cmd::kSetString : cmd::kSetNumber, &number, &value);
+    }
+    return status;
+  }
+  Lines Listing(const char* path) {
+    host.ClearOutput();
+    host.List(path);
+    return host.output;
+  }
+  // A new one-column page, named where `args` says W; Row() is its row 0.
+  std::string WithNewPage(std::string args) {
+    page_ = "W" + std::to_string(++pages_);
+    host.NewPage(page_, 1);
+    if (const auto w = args.find('W'); w != std::string::npos) args.replace(w, 1, page_);
+    return args;
+  }
+  Lines Row() const {
+    const refhost::HostPage* p = host.Page(page_);
+    Lines cells;
+    for (int c = 1; p != nullptr && c <= p->ColumnCount(); ++c) cells.push_back(p->Column(c)->Text(0));
+    return cells;
+  }
+
+ private:
+  std::string page_;
+  int pages_ = 0;
+};
+
+TEST_F(BlockTest, StopsStoresAndFailsInBothModes) {
+  const double miss = kMissingValue, none = -99;  // a refused parse leaves the result alone
+  const std::string f = "1,2\r\n3,4\r\n5\r\n";
+  const struct {
+    const char* settings;
+    std::string file;
+    int offset;
+    const char* args;
+    Expect byDefault;
+    std::optional<Expect> byNew;  // none: as the default mode
+    std::string text;             // A$ after the call ("old" before it)
+    int position;
+    Lines cells;
+    bool refuse = false;  // the host refuses the string variable
+  } cases[] = {
+      {"STOPMODE=8|NLINES=2", f, 0, "A", {0, 0, 0, 10}, {}, "1,2\r\n3,4\r\n", 10, {""}},
+      {"stopmode=8|Lines=3", f, 0, "a$", {0, 0, 0, 13}, {}, f, 13, {""}},
+      {"STOPMODE=8", f, 0, ",W", {0, 0, 0, 2}, {}, "old", 5, {"1", "2"}},
+      {"STOPMODE=8|NLINES=0", "a\r\nb\r\n", 0, "A", {0, 0, 0, 3}, {}, "a\r\n", 3, {""}},  // as NLINES 1
+      {"STOPMODE=1|STOPCHAR$=;", "12,34;56", 0, "A,W", {0, 0, 0, 4}, {}, "12,34;", 6, {"12", "34"}},
+      {"STOPMODE=1|STOPCHAR$=;!", "ab!c;", 0, "A", {0, 0, 0, 3}, {}, "ab!", 3, {""}},
+      {"STOPMODE=2|STOPSTRING$=END|READMODE=1|INCLUDE$=ENDT", "7,END,9", 0, "A", {0, 0, 0, 3}, {}, "END", 6, {""}},
+      {"STOPMODE=2|STOPSTRING$=x,", "x,y", 0, "A", {0, 0, 0, 2}, {}, "x,", 2, {""}},  // the separator was kept
+      {"STOPMODE=2|STOPSTRING$=5", "1,x5,9", 0, ",W", {0, 0, 0, 2}, {}, "old", 5, {"1", "5"}},  // as filtered
+      {"STOPMODE=10|STOPSTRING$=x|NLINES=2|EXCLUDE$=,", "a,x,b\r\nc\r\n", 0, "A", {0, 0, 0, 2}, {}, "ax", 4, {""}},
+      {"STOPMODE=10|STOPSTRING$=x", "a\r\nx,b", 0, "A", {0, 0, 0, 3}, {}, "a\r\n", 3, {""}},
+      {"STOPMODE=4|NTOKENS=0", "1,2", 0, "A", {0, 0, 0, 0}, {}, "", 0, {""}},
+      {"STOPMODE=4|Tokens=2", "1,2,3", 0, "A", {0, 0, 0, 4}, {}, "1,2,", 4, {""}},
+      {"STOPMODE=13|STOPCHAR$=;|NTOKENS=3|NLINES=5", "1,2;3,4", 0, "A,W", {0, 0, 0, 2}, {}, "1,2;", 4, {"1", "2"}},
+      {"STOPMODE=12|NTOKENS=9", "1 2,x,+5\r\n7", 0, "A,W", {0, 0, 0, 3}, {}, "1 2,x,+5\r\n", 10, {"12", "5"}},
+      {"STOPMODE=8|NLINES=2|EXCLUDE$=,\r\n", "1,2\r\n3,4\r\n5", 0, "A", {0, 0, 0, 4}, {}, "1234", 10, {""}},
+      {"READMODE=2|EXCLUDE$=b", "abc", 0, "A", {0, 0, 0, 2}, {}, "ac", 3, {""}},  // not 1: the exclude list
+      {"READMODE=1", "abc", 0, "A", {0, 0, 0, 0}, {}, "", 3, {""}},  // STOPMODE 0: to the file's length
+      {"STOPMODE=0", "xab\r\ncd", 0, "", {0, 0, 0, 0}, {}, "old", 7, {""}},  // no letter, no page: nothing kept
+      {"STOPMODE=0", "x1,2", 1, "A,W", {33, 0, 33, miss}, {}, "old", 4, {"1"}},  // a later offset meets the end
+      {"NLINES=-1", "1,2", 0, "A,W", {12, 0, 12, none}, {}, "old", 0, {""}},
+      {"NTOKENS=-1", "1,2", 0, "A", {12, 0, 12, none}, {}, "old", 0, {""}},
+      {"STOPMODE=0", "1,2", 0, "7,W", {6, 0, 2, miss}, {{20, 0, 20, miss}}, "old", 3, {"1", "2"}},  // after the read
+      {"STOPMODE=0", "ab", 0, "A", {6, 0, 2, miss}, {{20, 0, 20, miss}}, "old", 2, {""}, true},
+  };
+  for (const auto& c : cases) {
+    for (bool newMode : {false, true}) {
+      SCOPED_TRACE(std::string(c.settings) + ": ASCII(" + c.args + ") on " + c.file + (newMode ? " (new mode)" : ""));
+      Fresh();
+      const std::string args = WithNewPage(c.args);
+      Prepare(c.file, c.offset);
+      ASSERT_EQ(Set(c.settings), 1u);
+      if (c.refuse)
+        host.serviceProbe = [](uint32_t code) {
+          if (code == op::kSetStringVar) throw std::runtime_error("refused");
+        };
+      NewMode(newMode);
+      const Expect expect = newMode ? c.byNew.value_or(c.byDefault) : c.byDefault;
+      ExpectOutcome(Invoke(newMode ? "ASCII" : "READASCII", args), expect);
+      host.serviceProbe = nullptr;
+      EXPECT_EQ(host.StringVar('A'), c.text);
+      EXPECT_EQ(Position(), c.position);
+      EXPECT_EQ(Row(), c.cells);
+    }
+  }
+}
+
+TEST_F(BlockTest, SubPropertiesListedBoundedAndReset) {
+  const Lines defaults = {"INCLUDE$\t\"\"", "EXCLUDE$\t\"\"", "READMODE\t0", "STOPCHAR$\t\"\"", "STOPSTRING$\t\"\"",
+                          "NTOKENS\t1",     "TOKENS\t1",      "NLINES\t1",   "LINES\t1",        "STOPMODE\t0"};
+  EXPECT_EQ(Listing("ascii"), defaults);
+  EXPECT_EQ(Set("include$=ab|STOPSTRING$=z|tokens=-3|stopMode=6", "ReadAscii"), 1u);
+  NewMode(true);
+  EXPECT_EQ(Set("READMODE=2"), 2u);  // refused as the bounded settings are
+  EXPECT_EQ(TheFum().error.Int(), 12);
+  EXPECT_EQ(Set("READMODE=1"), 1u);
+  EXPECT_EQ(Listing("READASCII"), (Lines{"INCLUDE$\t\"ab\"", "EXCLUDE$\t\"\"", "READMODE\t1", "STOPCHAR$\t\"\"",
+                                         "STOPSTRING$\t\"z\"", "NTOKENS\t-3", "TOKENS\t-3", "NLINES\t1", "LINES\t1",
+                                         "STOPMODE\t6"}));
+  Call("RESET");
+  EXPECT_EQ(Listing("Ascii"), defaults);
+
+  // Every field goes in as a number, whatever the column's kind: a text column refuses it.
+  host.NewPage("T", 1)->Column(1)->SetText(0, "t");
+  Prepare("1,2");
+  ExpectOutcome(Invoke("ASCII", "A,T"), {6, 0, 2, kMissingValue});
+  EXPECT_EQ(Position(), 2);
+  // No after-method notice; the help line.
+  Prepare("1,2");
+  double r = 0;
+  host.Call("ASCII", "A", r);
+  EXPECT_EQ(r, 3);
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), op::kAfterMethod), 0);
+  EXPECT_EQ(Printed("SYNTAX", "ascii"),
+            Lines{"fum.ascii([strVarLetter][,wksname$][,hFile])\r\nNote: Heavily influenced by subproperties."});
+}
+
+}  // namespace
+}  // namespace kfio::testing
