@@ -12,9 +12,9 @@ using Lines = std::vector<std::string>;
 class BlockTest : public TextTest {
  public:
   // "NAME=value|..." through `method` (NAME$: a string member); the entry's status of the last one.
-  uint32_t Set(const std::string& spec, const char* method = "Ascii") {
+  uint32_t Set(const std::string& settings, const char* method = "Ascii") {
     uint32_t status = 0;
-    std::istringstream in(spec);
+    std::istringstream in(settings);
     for (std::string item; std::getline(in, item, '|');) {
       std::string member = item.substr(0, item.find('=')), value = item.substr(item.find('=') + 1);
       const bool text = member.back() == '$';
