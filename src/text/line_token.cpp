@@ -55,7 +55,7 @@ int XoTRead::ParseArguments(char* arguments, XoDLL& module) {
 
 int XoTRead::Execute(double* result, XoDLL& /*module*/) {
   if (const int s = CheckCount(wanted_, result)) return s;
-  if (const int s = ReadLoop()) return s;
+  if (const int s = Loop()) return s;
   *result = charsKept_;
   const int32_t mode = TheState().NLineMode();
   return mode < 0 || mode > 2 ? StoreError(err::kBadLineMode) : 0;
@@ -71,15 +71,6 @@ bool XoTRead::KeepChar(uint8_t byte) {
   }
 }
 
-bool XoTRead::StopReading(uint8_t byte, uint32_t fieldEnds) {
-  return XoASCIILT::StopReading(byte, fieldEnds) || linesSeen_ >= wanted_;
-}
-
-bool XoTRead::PieceComplete(uint8_t byte, uint32_t /*pieceLength*/) {
-  if (EndsLine(byte)) ++linesSeen_;
-  return StopReading(byte, fieldEnds_);
-}
-
 XoLRead::XoLRead() : XoTRead(Help("(strVarLetter[,hFile])").c_str()) { AddArgument<XoInt>(); }
 
 int XoLRead::ParseArguments(char* arguments, XoDLL& module) {
@@ -90,17 +81,9 @@ int XoLRead::ParseArguments(char* arguments, XoDLL& module) {
 }
 
 int XoLRead::Execute(double* result, XoDLL& /*module*/) {
-  if (const int s = ReadLoop()) return s;
+  if (const int s = Loop()) return s;
   *result = charsKept_;
   return 0;
-}
-
-bool XoLRead::KeepChar(uint8_t byte) {
-  switch (LineMode()) {
-    case 0: return byte != 0 && byte != kLF && byte != kCR;
-    case 1: return byte != 0 && byte != kLF;
-    default: return byte != kCR;
-  }
 }
 
 XoReadToken::XoReadToken()
@@ -117,15 +100,10 @@ int XoReadToken::ParseArguments(char* arguments, XoDLL& module) {
 
 int XoReadToken::Execute(double* result, XoDLL& /*module*/) {
   if (const int s = CheckCount(wanted_, result)) return s;
-  if (const int s = ReadLoop()) return s;
+  if (const int s = ReadLoopAs(*this)) return s;
   *result = charsKept_;
   return 0;
 }
 
-bool XoReadToken::KeepChar(uint8_t byte) { return keepBreaks_ || (byte != kCR && byte != kLF); }
-
-bool XoReadToken::StopReading(uint8_t byte, uint32_t fieldEnds) {
-  return XoASCIILT::StopReading(byte, fieldEnds) || fieldEnds >= wanted_;
-}
 
 }  // namespace kfio

@@ -25,6 +25,8 @@ class XoASCIILT : public XoASCIIPiece {
 
 class XoTRead : public XoASCIILT {
   KFIO_DECLARE_DYNAMIC(XoTRead, XoASCIILT)
+  friend class XoASCIIPiece;
+
  public:
   XoTRead();
   int ParseArguments(char* arguments, XoDLL& module) override;
@@ -33,9 +35,17 @@ class XoTRead : public XoASCIILT {
   // LRead: no nLine slot.
   explicit XoTRead(const char* syntax) : XoASCIILT(syntax) {}
   int Execute(double* result, XoDLL& module) override;
+  // The loop as the object's own class runs it (LRead's is final).
+  virtual int Loop() { return ReadLoopAs(*this); }
   bool KeepChar(uint8_t byte) override;
-  bool StopReading(uint8_t byte, uint32_t fieldEnds) override;
-  bool PieceComplete(uint8_t byte, uint32_t pieceLength) override;
+  // Final here, so the loop calls them directly for LRead too.
+  bool StopReading(uint8_t byte, uint32_t fieldEnds) final {
+    return XoASCIILT::StopReading(byte, fieldEnds) || linesSeen_ >= wanted_;
+  }
+  bool PieceComplete(uint8_t byte, uint32_t /*pieceLength*/) final {
+    if (EndsLine(byte)) ++linesSeen_;
+    return StopReading(byte, fieldEnds_);
+  }
   uint32_t wanted_ = 0;
   uint32_t linesSeen_ = 0;
 
@@ -43,27 +53,40 @@ class XoTRead : public XoASCIILT {
   int lines_ = -1;  // argument slot
 };
 
-class XoLRead : public XoTRead {
+class XoLRead final : public XoTRead {
   KFIO_DECLARE_DYNAMIC(XoLRead, XoTRead)
+  friend class XoASCIIPiece;
+
  public:
   XoLRead();
   int ParseArguments(char* arguments, XoDLL& module) override;
 
  protected:
   int Execute(double* result, XoDLL& module) override;
-  bool KeepChar(uint8_t byte) override;
+  int Loop() override { return ReadLoopAs(*this); }
+  bool KeepChar(uint8_t byte) override {
+    switch (LineMode()) {
+      case 0: return byte != 0 && byte != kLF && byte != kCR;
+      case 1: return byte != 0 && byte != kLF;
+      default: return byte != kCR;
+    }
+  }
 };
 
-class XoReadToken : public XoASCIILT {
+class XoReadToken final : public XoASCIILT {
   KFIO_DECLARE_DYNAMIC(XoReadToken, XoASCIILT)
+  friend class XoASCIIPiece;
+
  public:
   XoReadToken();
   int ParseArguments(char* arguments, XoDLL& module) override;
 
  protected:
   int Execute(double* result, XoDLL& module) override;
-  bool KeepChar(uint8_t byte) override;
-  bool StopReading(uint8_t byte, uint32_t fieldEnds) override;
+  bool KeepChar(uint8_t byte) override { return keepBreaks_ || (byte != kCR && byte != kLF); }
+  bool StopReading(uint8_t byte, uint32_t fieldEnds) override {
+    return XoASCIILT::StopReading(byte, fieldEnds) || fieldEnds >= wanted_;
+  }
 
  private:
   int tokens_ = -1;  // argument slot
