@@ -101,10 +101,10 @@ bool XoASCII::PieceComplete(uint8_t byte, uint32_t pieceLength) {
   return StopReading(byte, fieldEnds_) || ClosesField(byte, pieceLength);
 }
 
-int XoASCII::DeliverPiece(const std::string& piece, uint32_t /*fieldEnds*/) {
+int XoASCII::DeliverPiece(const PieceText& piece, uint32_t /*fieldEnds*/) {
   if ((mode_ & kStopString) && piece == stopString.Text()) stopFlag_ = 1;
   if (!row_.HasPage() || piece.empty()) return 0;
-  return row_.StoreField(piece, WksRow::Store::kAsNumber);
+  return row_.StoreField(piece.c_str(), WksRow::Store::kAsNumber);
 }
 
 }  // namespace kfio

@@ -45,7 +45,7 @@ class XoASCII final : public XoASCIIPiece {
   bool KeepChar(uint8_t byte) override;
   bool StopReading(uint8_t byte, uint32_t fieldEnds) override;
   bool PieceComplete(uint8_t byte, uint32_t pieceLength) override;
-  int DeliverPiece(const std::string& piece, uint32_t fieldEnds) override;
+  int DeliverPiece(const PieceText& piece, uint32_t fieldEnds) override;
 
  private:
   int letter_ = -1;  // argument slots

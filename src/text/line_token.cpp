@@ -30,7 +30,7 @@ int XoASCIILT::ParseArguments(char* arguments, XoDLL& module) {
   return LetterIndex(varLetter_) < 0 ? Fail(err::kNotALetter) : 0;
 }
 
-int XoASCIILT::DeliverPiece(const std::string& piece, uint32_t /*fieldEnds*/) {
+int XoASCIILT::DeliverPiece(const PieceText& piece, uint32_t /*fieldEnds*/) {
   if (AssignStringVariable(LetterIndex(varLetter_), piece.c_str())) return 0;
   return Fail(err::kStringRefused);
 }

@@ -13,7 +13,7 @@ class XoASCIILT : public XoASCIIPiece {
   int ParseArguments(char* arguments, XoDLL& module) override;
 
  protected:
-  int DeliverPiece(const std::string& piece, uint32_t fieldEnds) override;
+  int DeliverPiece(const PieceText& piece, uint32_t fieldEnds) override;
   // The count argument in slot i (lines or tokens), which must be given.
   int TakeCount(int i, uint32_t& wanted) const;
   // Without strVarLetter a call stores where the previous call stored.

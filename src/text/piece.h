@@ -7,6 +7,7 @@
 #include <string>
 
 #include "binary/scribe.h"
+#include "text/piece_text.h"
 #include "fum/file_entry.h"
 #include "platform/file_exception.h"
 
@@ -28,7 +29,7 @@ class XoASCIIPiece : public XoPiecewise {
     // Bytes compare as signed: a separator above 127 never matches.
     return AtBound() || static_cast<signed char>(byte) == listSep_ || EndsLine(byte);
   }
-  virtual int DeliverPiece(const std::string& /*piece*/, uint32_t /*fieldEnds*/) { return 0; }
+  virtual int DeliverPiece(const PieceText& /*piece*/, uint32_t /*fieldEnds*/) { return 0; }
   virtual bool KeepChar(uint8_t /*byte*/) { return true; }
   virtual int CheckChar(uint8_t /*byte*/) { return 0; }
   // Asked twice for some bytes: must not change state.
@@ -60,9 +61,12 @@ class XoASCIIPiece : public XoPiecewise {
   uint32_t charsKept_ = 0;
   uint32_t fieldEnds_ = 0;
   uint8_t prevChar_ = 0;
-  std::string piece_;  // reused: its capacity outlives the call
+  PieceText piece_;  // reused: its capacity outlives the call
 
  private:
+  static constexpr std::size_t kKeptPieceCapacity = 64 * 1024;
+  template <typename Reader>
+  int LoopOf(Reader& reader);
   // Before the loop: the length, and the empty-file rule. 0 to go on.
   int StartLoop(MyCFile* file);
   // A byte the file did not deliver (`exception` null: none was left).
@@ -75,6 +79,14 @@ class XoASCIIPiece : public XoPiecewise {
 
 template <typename Reader>
 int XoASCIIPiece::ReadLoopAs(Reader& reader) {
+  const int s = LoopOf(reader);
+  // A hostile line can make a piece of any size; it is not kept afterwards.
+  if (piece_.capacity() > kKeptPieceCapacity) piece_.Release();
+  return s;
+}
+
+template <typename Reader>
+int XoASCIIPiece::LoopOf(Reader& reader) {
   MyCFile* file = CurrentEntry();
   if (const int s = StartLoop(file)) return s;
   uint8_t last = 0;

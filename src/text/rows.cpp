@@ -41,7 +41,7 @@ XoResultData& WksRow::Data(uint32_t c) {
   return *columns_[c - 1];
 }
 
-int WksRow::StoreField(const std::string& text, Store how) {
+int WksRow::StoreField(const char* text, Store how) {
   ++column_;
   while (static_cast<uint32_t>(page_->ColumnCount()) < column_) {
     if (page_->AddColumn() != 0) return Fail(err::kColumnNotAdded);
@@ -52,9 +52,9 @@ int WksRow::StoreField(const std::string& text, Store how) {
     XoResultData& data = Data(column_);
     if (how == Store::kByColumnKind) {
       const int32_t kind = page_->QueryColumn(static_cast<int>(column_));
-      status = kind == 0 ? data.SetValue(row, kutl::TextToNumber(text.c_str())) : data.SetText(row, text.c_str());
+      status = kind == 0 ? data.SetValue(row, kutl::TextToNumber(text)) : data.SetText(row, text);
     } else if (data.IsAttached() && !data.IsTextData()) {
-      status = data.SetValue(row, kutl::TextToNumber(text.c_str()));
+      status = data.SetValue(row, kutl::TextToNumber(text));
     }
   } catch (const std::bad_alloc&) {
     return OutOfMemoryFailure();
@@ -88,8 +88,8 @@ bool XoASCIIRow::PieceComplete(uint8_t byte, uint32_t pieceLength) {
   return StopReading(byte, fieldEnds_) || ClosesField(byte, pieceLength);
 }
 
-int XoASCIIRow::DeliverPiece(const std::string& piece, uint32_t /*fieldEnds*/) {
-  return row_.StoreField(piece, WksRow::Store::kByColumnKind);
+int XoASCIIRow::DeliverPiece(const PieceText& piece, uint32_t /*fieldEnds*/) {
+  return row_.StoreField(piece.c_str(), WksRow::Store::kByColumnKind);
 }
 
 XoReadRow::XoReadRow() : XoASCIIRow("(wksname$,nToken[,hFile])\r\nNote: Affected by .ListSep!"), tokens_(AddArgument<XoInt>()) {
@@ -149,7 +149,7 @@ bool XoReadArray::AfterRun(XoDLL& /*module*/) {
   return false;
 }
 
-int XoReadArray::DeliverPiece(const std::string& piece, uint32_t fieldEnds) {
+int XoReadArray::DeliverPiece(const PieceText& piece, uint32_t fieldEnds) {
   if (fieldEnds == 0) return 0;
   // Below last_: the loop stops at wanted_ fields.
   const auto index = static_cast<int32_t>(static_cast<int64_t>(first_) + fieldEnds - 1);

@@ -38,7 +38,7 @@ class WksRow {
   enum class Store { kByColumnKind, kAsNumber };
   // The next column gets the field (columns are added as needed); 0 or the
   // status with Error set.
-  int StoreField(const std::string& text, Store how);
+  int StoreField(const char* text, Store how);
 
  private:
   // Column c (from 1), opened on first use.
@@ -62,7 +62,7 @@ class XoASCIIRow : public XoASCIIPiece {
   int Execute(double* result, XoDLL& module) override;
   bool KeepChar(uint8_t byte) override { return IsNumericChar(byte, ListSep()); }
   bool PieceComplete(uint8_t byte, uint32_t pieceLength) override;
-  int DeliverPiece(const std::string& piece, uint32_t fieldEnds) override;
+  int DeliverPiece(const PieceText& piece, uint32_t fieldEnds) override;
   // What the subclass runs the loop as, so its final decisions inline.
   virtual int Loop() = 0;
 
@@ -133,7 +133,7 @@ class XoReadArray final : public XoASCIIPiece {
   bool PieceComplete(uint8_t byte, uint32_t pieceLength) override {
     return StopReading(byte, fieldEnds_) || ClosesField(byte, pieceLength);
   }
-  int DeliverPiece(const std::string& piece, uint32_t fieldEnds) override;
+  int DeliverPiece(const PieceText& piece, uint32_t fieldEnds) override;
 
  private:
   // Stores the values gathered so far; 0 or the status with Error set.
