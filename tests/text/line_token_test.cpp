@@ -36,6 +36,8 @@ TEST_F(TextTest, StoresAndLeavesThePosition) {
       {"a\0b\nc"s, 0, 1, ',', false, "LREAD", "A", "ab", 2, 4},
       {"a\nb\rc", 0, 2, ',', false, "LREAD", "A", "a\nb", 3, 4},
       {"abc", 0, 0, ',', false, "LREAD", "A", "abc", 3, 3},  // the last line, no break, from the start
+      {std::string(300000, 'x'), 0, 0, ',', false, "TREAD", "A,-1", std::string(300000, 'x'), 300000,
+       300000},  // a variable holds any length
       // rule K and the separators
       {"1,2,3\r\n", 0, 0, 44, false, "READTOKEN", "A,2", "1,2,", 4, 4},
       {"x\r\ny", 0, 0, 44, false, "READTOKEN", "A,1", "x", 1, 3},
