@@ -15,9 +15,12 @@ namespace {
 // Names cut to the host's limit, in a buffer of our own.
 struct CutName {
   char text[kPageNameMax + 1];
+  // Copies only the name, not a padding of zeros to the limit: a cell
+  // store opens its column by name, so this runs per value.
   CutName(const char* name, std::size_t max) {
-    std::strncpy(text, name, max);
-    text[max] = '\0';
+    const std::size_t n = strnlen(name, max);
+    std::memcpy(text, name, n);
+    text[n] = '\0';
   }
 };
 }  // namespace
