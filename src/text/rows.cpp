@@ -24,9 +24,10 @@ int WksRow::Open(const char* pageName) {
     // Every column counts, the first included: the row is the first below
     // the longest one.
     const int columns = page_->ColumnCount();
+    pageColumns_ = static_cast<uint32_t>(std::max(columns, 0));
     for (int c = 1; c <= columns; ++c) {
-      columns_.push_back(std::make_unique<XoResultData>(*page_, c));
-      row_ = std::max(row_, static_cast<uint32_t>(std::max(columns_.back()->RangeEnd(), 0)));
+      const XoResultData& column = columns_.emplace_back(*page_, c);
+      row_ = std::max(row_, static_cast<uint32_t>(std::max(column.RangeEnd(), 0)));
     }
   } catch (const std::bad_alloc&) {
     Release();
@@ -36,14 +37,13 @@ int WksRow::Open(const char* pageName) {
 }
 
 XoResultData& WksRow::Data(uint32_t c) {
-  while (columns_.size() < c)
-    columns_.push_back(std::make_unique<XoResultData>(*page_, static_cast<int>(columns_.size() + 1)));
-  return *columns_[c - 1];
+  while (columns_.size() < c) columns_.emplace_back(*page_, static_cast<int>(columns_.size() + 1));
+  return columns_[c - 1];
 }
 
 int WksRow::StoreField(const char* text, Store how) {
   ++column_;
-  while (static_cast<uint32_t>(page_->ColumnCount()) < column_) {
+  for (; pageColumns_ < column_; ++pageColumns_) {
     if (page_->AddColumn() != 0) return Fail(err::kColumnNotAdded);
   }
   const auto row = static_cast<int32_t>(row_);

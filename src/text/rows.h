@@ -5,7 +5,7 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -45,7 +45,10 @@ class WksRow {
   XoResultData& Data(uint32_t c);
 
   std::optional<XoKavlerWks> page_;
-  std::vector<std::unique_ptr<XoResultData>> columns_;
+  // A deque never moves what it holds, and keeps a block across calls.
+  std::deque<XoResultData> columns_;
+  // Columns the page has: only this call adds any.
+  uint32_t pageColumns_ = 0;
   uint32_t column_ = 0;
   uint32_t row_ = 0;
 };
