@@ -147,6 +147,12 @@ uint64_t RefHost::FailureAnswer(uint32_t opcode) {
 
 uint64_t RefHost::Trampoline(uint64_t context, uint32_t opcode, uint64_t a, uint64_t b) noexcept {
   if (context == 0) return 1;
+  // The row call carries a 4099 handle as its context, which names the host;
+  // the service sees the handle as a and the row block as b.
+  if (opcode == kfio::op::kTakeRow) {
+    const auto* target = reinterpret_cast<const RowTarget*>(context);
+    return Guarded(target->host, opcode, context, a);
+  }
   auto* host = reinterpret_cast<RefHost*>(context);
   // ARead's one call per value: the element services never throw, so
   // without a test probe they need no guard (and none of its register saves).
@@ -227,6 +233,12 @@ uint64_t RefHost::Serve(uint32_t opcode, uint64_t a, uint64_t b) {
       return ServeDataset(opcode, a, b);
     case op::kFindPage:
       return FindPageHandle(reinterpret_cast<const char*>(b));
+    case op::kWorksheetHandle:
+      return RowTargetInto(reinterpret_cast<const char*>(a), reinterpret_cast<uint64_t*>(b));
+    case op::kTakeRow:
+      return TakeRow(reinterpret_cast<const RowTarget*>(a), reinterpret_cast<const kfio::RowBlock*>(b));
+    case op::kRunCommand:
+      return RunCommand(reinterpret_cast<const char*>(a));
     case op::kColumnCount: case op::kColumnName: case op::kRemoveColumn: case op::kAddColumn:
     case op::kSetColumnName: case op::kSetColumnKind: case op::kQueryColumn: case op::kSetColumnTitle:
     case op::kSetRowCount:

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <optional>
@@ -91,6 +92,8 @@ class RefHost {
   void ClearCalls() { calls.clear(); unknownOpcodes.clear(); elementCalls = 0; }
   // Text that 4110 refuses (answers -1); empty = refuse nothing.
   std::optional<std::string> refuseText;
+  // Host commands the module ran (4100), in order; this host runs none.
+  std::vector<std::string> commands;
 
   // For tests: when set, runs first in every service call, inside the guard
   // that turns an exception into the failure answer, so a test can throw
@@ -143,6 +146,16 @@ class RefHost {
   // Pages and columns (host/worksheet_services.cpp).
   uint64_t FindPageHandle(const char* name) const;
   uint64_t ServeColumn(uint32_t opcode, uint64_t handle, uint64_t b);
+  // The handle 4099 gives: a page and the host that answers for it, so the
+  // row call (opcode 0), which carries the handle in place of the host
+  // context, reaches its host. Kept for the host's lifetime.
+  struct RowTarget {
+    RefHost* host;
+    HostPage* page;
+  };
+  uint64_t RowTargetInto(const char* pageName, uint64_t* handle);
+  uint64_t TakeRow(const RowTarget* target, const kfio::RowBlock* row);
+  uint64_t RunCommand(const char* command);
   // Anything the host does not offer.
   uint64_t Unknown(uint32_t opcode);
 
@@ -150,6 +163,7 @@ class RefHost {
   std::string stringVars_[26];
   std::vector<char> buffer_;  // kHostStringBuffer bytes for string reads
   Workspace workspace_;
+  std::deque<RowTarget> rowTargets_;  // one per page asked for; never moves
 };
 
 }  // namespace refhost

@@ -1,5 +1,5 @@
-// RefHost services for output, string variables and text checks
-// (4096, 4108, 4114, 4110).
+// RefHost services for output, string variables, text checks and host
+// commands (4096, 4108, 4114, 4110, 4100).
 #include <algorithm>
 #include <cstring>
 #include <iostream>
@@ -11,6 +11,12 @@ namespace refhost {
 uint64_t RefHost::PrintLine(const char* line) {
   output.emplace_back(line != nullptr ? line : "");
   if (echo) std::cout << output.back() << '\n';
+  return 0;
+}
+
+uint64_t RefHost::RunCommand(const char* command) {
+  if (command == nullptr) return 1;
+  commands.emplace_back(command);
   return 0;
 }
 

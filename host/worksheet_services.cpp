@@ -1,5 +1,6 @@
-// RefHost page and column services: 36865 (find a page) and the column
-// operations 26624 to 26650 done through a page handle.
+// RefHost page and column services: 36865 (find a page), the column
+// operations 26624 to 26650 done through a page handle, and a row of values
+// (4099 for the page's handle, then the row call).
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -27,6 +28,31 @@ uint64_t Status(bool ok) { return ok ? 0 : 1; }
 uint64_t RefHost::FindPageHandle(const char* name) const {
   if (name == nullptr) return 0;
   return reinterpret_cast<uint64_t>(workspace_.FindPage(name));
+}
+
+uint64_t RefHost::RowTargetInto(const char* pageName, uint64_t* handle) {
+  HostPage* page = pageName != nullptr && handle != nullptr ? workspace_.FindPage(pageName) : nullptr;
+  if (page == nullptr) return 1;
+  auto it = std::find_if(rowTargets_.begin(), rowTargets_.end(),
+                         [page](const RowTarget& t) { return t.page == page; });
+  if (it == rowTargets_.end()) it = rowTargets_.insert(rowTargets_.end(), RowTarget{this, page});
+  *handle = reinterpret_cast<uint64_t>(&*it);
+  return 0;
+}
+
+// The row goes below the longest column, one value a column from column 1;
+// each column written grows to take it, so the next row goes below.
+uint64_t RefHost::TakeRow(const RowTarget* target, const kfio::RowBlock* row) {
+  if (row == nullptr || row->type != kfio::kRowBlockType || row->one != 1) return 1;
+  HostPage& page = *target->page;
+  if (row->count > page.ColumnCount() || (row->count > 0 && row->values == nullptr)) return 1;
+  const int32_t at = page.RowCount();
+  if (at >= HostDataset::kMaxSize) return 1;
+  for (int c = 1; c <= row->count; ++c) {
+    HostDataset& data = *page.Column(c);
+    if (!data.SetValue(at, row->values[c - 1]) || !data.Resize(at + 1)) return 1;
+  }
+  return 0;
 }
 
 uint64_t RefHost::ServeColumn(uint32_t opcode, uint64_t handle, uint64_t b) {

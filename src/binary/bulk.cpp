@@ -221,6 +221,21 @@ int XoBinIO::CheckImageSize(uint32_t count) {
   return 0;
 }
 
+int XoBinIO::CheckValueLayout(int32_t binType, uint32_t count) {
+  XoDiscrete* types = BinTypes();
+  if (types == nullptr) return OutOfMemoryFailure();
+  if (const int s = types->CheckAndKeep(binType)) return s;
+  if (const int s = CheckSigned()) return s;
+  return CheckImageSize(count);
+}
+
+int XoBinIO::SelectRoutine(bool reading) {
+  kind_ = BinTypes()->Int();
+  width_ = TheState().NBytes();
+  if (LoadedConverter().Select(kind_, width_, reading) != nullptr) return 0;
+  return StoreError(FUM_TypeConverter::kNoRoutine);
+}
+
 XoAIO::XoAIO()
     : XoBinIO("(dataset$,start,end,binType[,hFile])\r\nNote: Affected by .nBytes, .ByteOrder, "
               ".Signed and .Skip!"),
@@ -240,11 +255,7 @@ int XoAIO::ParseArguments(char* arguments, XoDLL& module) {
   if (end_ < first_) return Fail(err::kEndBeforeStart);
   // The host sizes and indexes datasets with signed 32-bit numbers.
   if (end_ > static_cast<uint32_t>(INT32_MAX)) return Fail(err::kOutOfRange);
-  XoDiscrete* types = BinTypes();
-  if (types == nullptr) return OutOfMemoryFailure();
-  if (const int s = types->CheckAndKeep(IntArg(binType_))) return s;
-  if (const int s = CheckSigned()) return s;
-  return CheckImageSize(end_ - first_);
+  return CheckValueLayout(IntArg(binType_), end_ - first_);
 }
 
 int XoAIO::Execute(double* result, XoDLL& /*module*/) {
@@ -258,13 +269,6 @@ int XoAIO::Execute(double* result, XoDLL& /*module*/) {
 }
 
 int XoAIO::HostRefused() { return Fail(err::kOutOfRange); }
-
-int XoAIO::SelectRoutine(bool reading) {
-  kind_ = BinTypes()->Int();
-  width_ = TheState().NBytes();
-  if (LoadedConverter().Select(kind_, width_, reading) != nullptr) return 0;
-  return StoreError(FUM_TypeConverter::kNoRoutine);
-}
 
 int XoARead::FromBuffer(uint32_t start, uint32_t count, const unsigned char* buffer) {
   if (!data_) {

@@ -81,6 +81,15 @@ class XoBinIO : public XoBulk {
   static int CheckImageSize(uint32_t count);
   // nBytes + Skip, without overflow.
   static uint64_t ItemSizeSetting();
+  // binType checked against {0, 1, 2} and kept, then Signed, then the image
+  // of `count` items; 0 or the first check's status.
+  static int CheckValueLayout(int32_t binType, uint32_t count);
+  // Loads the converter and checks it has a routine for (binType, nBytes):
+  // 0, or 43 with Error set. Once per chunk: loading clears the converter's
+  // record of values out of range, which the chunk's pieces add up.
+  int SelectRoutine(bool reading);
+  int kind_ = 0;
+  int width_ = 0;
 };
 
 // Arrays: dataset$, start, end, binType[, hFile].
@@ -93,12 +102,6 @@ class XoAIO : public XoBinIO {
  protected:
   int Execute(double* result, XoDLL& module) override;
   virtual bool Reading() const = 0;
-  // Loads the converter and checks it has a routine for (binType, nBytes):
-  // 0, or 43 with Error set. Once per chunk: loading clears the converter's
-  // record of values out of range, which the chunk's pieces add up.
-  int SelectRoutine(bool reading);
-  int kind_ = 0;
-  int width_ = 0;
   // The host would not take a value or the dataset's new length: the
   // transfer stops there with the range error, values stored so far stay.
   static int HostRefused();

@@ -36,8 +36,11 @@ inline constexpr std::size_t kHostStringBuffer = kMaxStringValue + 1;
 
 // Host service opcodes.
 namespace op {
+// The one service called with a worksheet handle (from 4099) in place of
+// the host context: the host takes a row of values.
+inline constexpr uint32_t kTakeRow = 0;
 inline constexpr uint32_t kPrintLine = 4096;
-inline constexpr uint32_t kDocCommand99 = 4099;
+inline constexpr uint32_t kWorksheetHandle = 4099;
 inline constexpr uint32_t kRunCommand = 4100;
 inline constexpr uint32_t kSetStringVar = 4108;
 inline constexpr uint32_t kCheckText = 4110;
@@ -199,6 +202,21 @@ struct AddColumnBlock {
   int32_t columnType;
 };
 
+// 4099: a = the worksheet's name, b = the address of a 64-bit handle that
+// the host fills. Opcode 0 with that handle as the context: a = this block,
+// b = 0.
+inline constexpr uint16_t kRowBlockType = 0x2034;
+// The block counts its values in 16 bits.
+inline constexpr uint32_t kMaxRowValues = 0xFFFF;
+struct RowBlock {
+  uint16_t type;  // kRowBlockType
+  uint16_t count;
+  uint32_t one;
+  uint16_t zero;
+  uint8_t pad[6];
+  const double* values;  // `count` doubles, column 1 first
+};
+
 static_assert(sizeof(void*) == 8, "host blocks carry 64-bit addresses");
 static_assert(sizeof(DatasetBlock) == 32, "dataset block is four 8-byte cells");
 static_assert(offsetof(ElementBlock, value) == 8, "element value follows the index and 4 bytes of padding");
@@ -211,5 +229,11 @@ static_assert(offsetof(ColumnBlock, column) == 8 && offsetof(ColumnBlock, value)
 static_assert(offsetof(AddColumnBlock, name) == 8 && offsetof(AddColumnBlock, columnType) == 24,
               "add-column block is value, padding, name, argument, type");
 static_assert(offsetof(TempDatasetBlock, name) == 8, "temporary-dataset name follows two 32-bit cells");
+static_assert(offsetof(RowBlock, type) == 0, "row block starts with its 16-bit type");
+static_assert(offsetof(RowBlock, count) == 2, "row block's 16-bit value count follows the type");
+static_assert(offsetof(RowBlock, one) == 4, "row block's 32-bit 1 is at byte 4");
+static_assert(offsetof(RowBlock, zero) == 8, "row block's 16-bit 0 is at byte 8");
+static_assert(offsetof(RowBlock, values) == 16, "row block's value address follows 6 bytes of padding");
+static_assert(sizeof(RowBlock) == 24, "row block is 24 bytes");
 
 }  // namespace kfio

@@ -52,6 +52,21 @@ bool ReadStringVariable(int letterIndex, char* buffer) {
                   static_cast<uint64_t>(letterIndex)) == 0;
 }
 
+bool FindWorksheetHandle(const char* pageName, uint64_t& handle) {
+  handle = 0;
+  return HostCall(op::kWorksheetHandle, pageName ? pageName : "", &handle) == 0;
+}
+
+bool HandRow(uint64_t handle, const RowBlock& row) {
+  const HostLink& link = TheHostLink();
+  if (link.callback == nullptr) return false;
+  return link.callback(handle, op::kTakeRow, reinterpret_cast<uint64_t>(&row), 0) == 0;
+}
+
+void RunHostCommand(const char* command) {
+  HostCall(op::kRunCommand, reinterpret_cast<uint64_t>(command ? command : ""), 0);
+}
+
 bool NotifyAfterMethod() { return HostCall(op::kAfterMethod, 0, 0) != 0; }
 
 }  // namespace kfio

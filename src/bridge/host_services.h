@@ -43,6 +43,15 @@ int LetterIndex(char letter);  // -1 when not a letter
 bool AssignStringVariable(int letterIndex, const char* text);
 bool ReadStringVariable(int letterIndex, char* buffer);  // kHostStringBuffer bytes
 
+// 4099: the host's handle for the worksheet `pageName`, for HandRow; false
+// when the host has none.
+bool FindWorksheetHandle(const char* pageName, uint64_t& handle);
+// The callback with `handle` (from FindWorksheetHandle) in place of the host
+// context, opcode 0: true when the host took the row.
+bool HandRow(uint64_t handle, const RowBlock& row);
+// 4100: runs a host command; the answer is not used.
+void RunHostCommand(const char* command);
+
 // 12300: after each method; true when the host answered non-zero.
 bool NotifyAfterMethod();
 

@@ -1,6 +1,7 @@
 // Worksheet pages: lookup, columns and cells.
 #include "bridge/worksheet.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -35,6 +36,13 @@ int XoKavlerWks::ColumnCount() const {
 int XoKavlerWks::AddColumn(const char* name, int32_t value, uint64_t argument) const {
   AddColumnBlock b{value, 0, reinterpret_cast<uint64_t>(name), argument, kAddedColumnType};
   return static_cast<int>(HostCall(op::kAddColumn, handle_, reinterpret_cast<uint64_t>(&b)));
+}
+
+int XoKavlerWks::EnsureColumns(uint32_t columns) const {
+  for (int64_t have = std::max(ColumnCount(), 0); have < columns; ++have) {
+    if (AddColumn() != 0) return 1;
+  }
+  return 0;
 }
 
 int XoKavlerWks::ColumnName(int column, char* buffer) const {

@@ -32,6 +32,10 @@ class XoKavlerWks : public XoLayer {
   int ColumnCount() const;
   // Statuses: 0 success, non-zero failure, unless said otherwise.
   int AddColumn(const char* name = nullptr, int32_t value = 0, uint64_t argument = 0) const;
+  // Adds columns one at a time until the page has `columns`, stopping at
+  // the first the host would not add (1). The count is asked once, so a
+  // host that answers success yet adds nothing cannot keep the loop going.
+  int EnsureColumns(uint32_t columns) const;
   // `buffer` holds kColumnNameMax + 1 bytes.
   int ColumnName(int column, char* buffer) const;
   // "<page>_<column>" into `buffer` of `size` bytes.

@@ -75,6 +75,9 @@ inline constexpr int kNegativeLimit = 12;
 // Fields into worksheet rows.
 inline constexpr ErrorPair kColumnNotAdded{6, 20};
 inline constexpr ErrorPair kCellRefused{6, 20};
+// A binary row: the host had no handle for the worksheet or would not take
+// the row.
+inline constexpr ErrorPair kRowRefused{6, 20};
 
 }  // namespace err
 }  // namespace kfio

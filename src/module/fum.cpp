@@ -61,6 +61,7 @@ void FUM::BuildTables() {
   AddRows(methods_, &ldWrite, {"LDWRITE", "LONGDOUBLEWRITE", "LDOUBLEWRITE"});
   AddRows(methods_, &aRead, {"AREAD", "ARRAYREAD"});
   AddRows(methods_, &aWrite, {"AWRITE", "ARRAYWRITE"});
+  AddRows(methods_, &readRowBin, {"READROWBIN"});
   AddRows(methods_, &readRow, {"READROW"});
   AddRows(methods_, &lineRow, {"LINEROW"});
   AddRows(methods_, &tRead, {"TREAD"});

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "binary/bulk.h"
+#include "binary/row_bin.h"
 #include "binary/scribe.h"
 #include "bridge/module_object.h"
 #include "fum/help.h"
@@ -53,6 +54,7 @@ class FUM : public XoDLL, public FumState {
   XoLDWrite ldWrite;
   XoARead aRead;
   XoAWrite aWrite;
+  XoReadRowBin readRowBin;
   XoReadRow readRow;
   XoLineRow lineRow;
   XoTRead tRead;

@@ -43,8 +43,10 @@ XoResultData& WksRow::Data(uint32_t c) {
 
 int WksRow::StoreField(const char* text, Store how) {
   ++column_;
-  for (; pageColumns_ < column_; ++pageColumns_) {
-    if (page_->AddColumn() != 0) return Fail(err::kColumnNotAdded);
+  // The count is known from Open: only a field past it asks the host.
+  if (column_ > pageColumns_) {
+    if (page_->EnsureColumns(column_) != 0) return Fail(err::kColumnNotAdded);
+    pageColumns_ = column_;
   }
   const auto row = static_cast<int32_t>(row_);
   int status = 1;

@@ -42,8 +42,10 @@ class FumTest : public ::testing::Test {
  public:
   FumTest() : host(&XODLL) {
     const char* tmp = std::getenv("KFIO_TEST_TMP");
+    // Suites share test names, and CTest runs their cases side by side.
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dir = std::filesystem::path(tmp ? tmp : "/tmp/kfio-tests") /
-          ::testing::UnitTest::GetInstance()->current_test_info()->name();
+          (std::string(info->test_suite_name()) + "." + info->name());
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     Fresh();

@@ -1,5 +1,6 @@
 // Tests of the page and column services as a module calls them: page
-// lookup, column count and names, adding, removing, naming, kinds, rows.
+// lookup, column count and names, adding, removing, naming, kinds, rows,
+// and a row of values handed over through a worksheet handle.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -113,6 +114,32 @@ TEST_F(WorksheetServices, KindsQueriesAndRowCount) {
   EXPECT_EQ(page->Column(2)->Size(), 4);
   EXPECT_EQ(Call(op::kSetRowCount, h, static_cast<uint64_t>(int64_t{-2})), 1u);
   EXPECT_EQ(page->RowCount(), 4);
+}
+
+TEST_F(WorksheetServices, RowsGoBelowTheLongestColumn) {
+  uint64_t target = 0, again = 0;
+  ASSERT_EQ(Call(op::kWorksheetHandle, "DATA1", &target), 0u);
+  ASSERT_EQ(Call(op::kWorksheetHandle, "Data1", &again), 0u);
+  EXPECT_EQ(again, target);  // one handle a page
+  EXPECT_EQ(Call(op::kWorksheetHandle, "Data2", &again), 1u);
+  page->Column(2)->Resize(3);
+
+  const double values[] = {1.5, -2};
+  // The handle stands in the context's place; the host is found through it.
+  const auto take = [&](kfio::RowBlock b) { return RefHost::Trampoline(target, op::kTakeRow, Addr(&b), 0); };
+  EXPECT_EQ(take({kfio::kRowBlockType, 2, 1, 0, {}, values}), 0u);
+  EXPECT_EQ(take({kfio::kRowBlockType, 1, 1, 0, {}, values}), 0u);
+  EXPECT_EQ(take({kfio::kRowBlockType, 3, 1, 0, {}, values}), 1u);  // more values than columns
+  EXPECT_EQ(take({0x2035, 1, 1, 0, {}, values}), 1u);
+  EXPECT_EQ(take({kfio::kRowBlockType, 1, 1, 0, {}, nullptr}), 1u);
+  EXPECT_EQ(page->Column(1)->Size(), 5);
+  EXPECT_EQ(page->Column(1)->Value(3), 1.5);
+  EXPECT_EQ(page->Column(2)->Value(3), -2);
+  EXPECT_EQ(page->Column(1)->Value(4), 1.5);
+  EXPECT_EQ(page->Column(2)->Size(), 4);
+
+  EXPECT_EQ(Call(op::kRunCommand, Addr("doc -uw"), 0), 0u);
+  EXPECT_EQ(host.commands, std::vector<std::string>{"doc -uw"});
 }
 
 }  // namespace
