@@ -37,6 +37,12 @@ int XoKavlerWks::AddColumn(const char* name, int32_t value, uint64_t argument) c
   return static_cast<int>(HostCall(op::kAddColumn, handle_, reinterpret_cast<uint64_t>(&b)));
 }
 
+int XoKavlerWks::EnsureColumns(int count) const {
+  for (int have = ColumnCount(); have < count; ++have)
+    if (AddColumn() != 0) return 1;
+  return 0;
+}
+
 int XoKavlerWks::ColumnName(int column, char* buffer) const {
   std::memset(buffer, 0, kColumnNameMax + 1);
   const int32_t number = column;

@@ -32,6 +32,9 @@ class XoKavlerWks : public XoLayer {
   int ColumnCount() const;
   // Statuses: 0 success, non-zero failure, unless said otherwise.
   int AddColumn(const char* name = nullptr, int32_t value = 0, uint64_t argument = 0) const;
+  // Adds unnamed columns one at a time until the page has `count`; 1 when
+  // the host refuses one, the columns added before it staying.
+  int EnsureColumns(int count) const;
   // `buffer` holds kColumnNameMax + 1 bytes.
   int ColumnName(int column, char* buffer) const;
   // "<page>_<column>" into `buffer` of `size` bytes.

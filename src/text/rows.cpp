@@ -43,9 +43,7 @@ XoResultData& WksRow::Data(uint32_t c) {
 
 int WksRow::StoreField(const char* text, Store how) {
   ++column_;
-  while (static_cast<uint32_t>(page_->ColumnCount()) < column_) {
-    if (page_->AddColumn() != 0) return Fail(err::kColumnNotAdded);
-  }
+  if (page_->EnsureColumns(static_cast<int>(column_)) != 0) return Fail(err::kColumnNotAdded);
   const auto row = static_cast<int32_t>(row_);
   int status = 1;
   try {
