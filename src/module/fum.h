@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "binary/bulk.h"
+#include "binary/record.h"
 #include "binary/scribe.h"
 #include "bridge/module_object.h"
 #include "fum/help.h"
@@ -53,6 +54,8 @@ class FUM : public XoDLL, public FumState {
   XoLDWrite ldWrite;
   XoARead aRead;
   XoAWrite aWrite;
+  XoReadRecord readRecord;
+  XoWriteRecord writeRecord;
   XoReadRow readRow;
   XoLineRow lineRow;
   XoTRead tRead;
