@@ -1,4 +1,4 @@
-// ReadRecord and WriteRecord through the module: bytes on disk for every type and byte order, record runs, bad input in both modes.
+// ReadRecord and WriteRecord: bytes on disk in each byte order, record runs, bad input in both modes.
 #include <algorithm>
 #include <new>
 #include <stdexcept>
@@ -14,7 +14,8 @@ using Columns = std::vector<std::vector<double>>;
 // "FE FF 00" as bytes.
 std::string Hex(const std::string& text) {
   std::string bytes;
-  for (std::size_t i = 0; i + 1 < text.size(); i += 3) bytes.push_back(static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16)));
+  for (std::size_t i = 0; i + 1 < text.size(); i += 3)
+    bytes.push_back(static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16)));
   return bytes;
 }
 
@@ -48,11 +49,11 @@ class Records : public FumTest {
     }
     return out;
   }
-  // A fresh state with out.bin, new and empty, open for writing.
-  void OpenOutput() {
+  // A fresh state with out.bin, new and empty, open for writing, or in.bin open for reading.
+  void OpenOutput(bool writing = true) {
     Fresh();
     std::filesystem::remove(Path("out.bin"));
-    OpenFile(Path("out.bin"), 1);
+    writing ? OpenFile(Path("out.bin"), 1) : OpenFile(MakeFile("in.bin", Counting(10)));
   }
   int Position() { return static_cast<int>(Invoke("GETPOS", "").result); }
 
@@ -75,14 +76,12 @@ TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
       {"integers, signed by their field", "-BY|BY|-SH|SH|-T|T|-LO|LO", 0, false, 1,
        {{-1}, {255}, {-2}, {65535}, {-2}, {16777214}, {-2}, {4294967294}},
        "FF FF FE FF FF FF FE FF FF FE FF FF FE FF FF FF FE FF FF FF"},
-      {"floating and BCD", "F|D|LD|BC", 0, false, 1, {{1.5}, {-0.25}, {1.0}, {-4321}},
-       "00 00 C0 3F 00 00 00 00 00 00 D0 BF 00 00 00 00 00 00 00 80 FF 3F 21 43 00 00 00 00 00 00 00 80"},
       {"order 2: every 2- to 8-byte value reversed", "-SH|T|LO|F|D|BY|LD|BC", 2, true, 1,
        {{-2}, {0x123456}, {0x12345678}, {1.5}, {-0.25}, {7}, {1.0}, {-4321}},
        "FF FE 12 34 56 12 34 56 78 3F C0 00 00 BF D0 00 00 00 00 00 00 07 "
        "00 00 00 00 00 00 00 80 FF 3F 21 43 00 00 00 00 00 00 00 80"},
-      {"order 1: 16-bit values only", "-SH|LO|D", 1, true, 1, {{-2}, {0x12345678}, {-0.25}},
-       "FF FE 78 56 34 12 00 00 00 00 00 00 D0 BF"},
+      {"order 1: 16-bit values only", "-SH|LO|F|D", 1, true, 1, {{-2}, {0x12345678}, {1.5}, {-0.25}},
+       "FF FE 78 56 34 12 00 00 C0 3F 00 00 00 00 00 00 D0 BF"},
       {"the default mode writes 16 bits as stored, reads them reversed", "-SH|T", 2, false, 1, {{-2}, {0x123456}},
        "FE FF 12 34 56", {{-257}, {0x123456}}},
       {"skips are zeros; none after the last record", "BY|2|BY|3", 0, false, 2, {{1, 2}, {3, 4}},
@@ -112,7 +111,6 @@ TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
 }
 
 TEST_F(Records, ReadRuns) {
-  const double m = kMissingValue;
   const struct {
     const char* label;
     std::string file;
@@ -136,8 +134,6 @@ TEST_F(Records, ReadRuns) {
       {"a bad BCD digit: what comes before it in record order stays",
        Hex("01 05 00 00 00 00 00 00 00 00 00 02 03 0A 00 00 00 00 00 00 00 00 00 04"), "2,BY|BC|BY",
        {{1, 3}, {5}, {2}}, 32, 2, 24},
-      {"an extended value beyond a double: recorded, reading goes on", Hex("00 00 00 00 00 00 00 80 FE 7F 09"),
-       "1,LD|BY", {{m}, {9}}, 34, 1, 11},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
@@ -175,50 +171,44 @@ unsigned char* Counted(std::size_t bytes) {
 }
 void Free(unsigned char* p) { delete[] p; }
 
+// Writes that fail write nothing; reads never buffer more than the 10 bytes the file holds.
 TEST_F(Records, BadInputInBothModes) {
+  const Columns two = {{1, 2}, {3, 4}};
   const struct {
     const char* label;
     const char* method;
-    const char* args;  // % stands for a page of two columns of two rows
+    const char* args;  // % stands for a page of the two columns above
     Expect byDefault, byNew;
-    std::optional<Columns> page = {};  // the page after the call
-    std::optional<std::string> written = {};
+    Columns page;  // after the call
     const char* setting = "";
   } cases[] = {
-      {"no template", "READRECORD", "%,1", {1024, 0, 2}, {10, 0, 10}},
-      {"no page name", "WRITERECORD", ",1,BY", {1024, 0, 2}, {10, 0, 10}},
-      {"an unknown type", "READRECORD", "%,1,XY", {16, 0, 16}, {16, 0, 16}},
-      {"an empty item", "WRECORD", "%,1,BY|", {16, 0, 16}, {16, 0, 16}},
-      {"only skips", "READRECORD", "%,1,4", {16, 0, 16}, {16, 0, 16}},
-      {"a count of 0", "RECORDWRITE", "%,1,LO0", {17, 0, 17}, {17, 0, 17}},
-      {"a count of 4294967295", "READRECORD", "%,1,LO4294967295", {3, 0, 2}, {12, 0, 12}},
-      {"nRecords -1", "READRECORD", "%,-1,BY", {3, 0, 2}, {12, 0, 12}},
-      {"a run beyond 32 bits", "WRITERECORD", "%,2147483647,LO", {3, 0, 2}, {12, 0, 12}, {}, ""},
-      {"ByteOrder 3", "RWRITE", "%,1,BY", {3, 0, 2}, {12, 0, 12}, {}, "", "BYTEORDER"},
-      {"no memory for the record buffer", "READRECORD", "%,1,BY", {0, 0, 1, -1.0}, {0, 0, 1, -1.0},
-       Columns{{1, 2}, {3, 4}}, {}, "memory"},
-      {"no such page to read into", "READRECORD", "Nope,2,BY", {6, 0, 0, 2.0}, {20, 0, 0, 2.0}},
+      {"no template", "READRECORD", "%,1", {1024, 0, 2}, {10, 0, 10}, two},
+      {"an unknown type", "WRECORD", "%,1,XY", {16, 0, 16}, {16, 0, 16}, two},
+      {"a count of 0", "RECORDWRITE", "%,1,LO0", {17, 0, 17}, {17, 0, 17}, two},
+      {"a count of 4294967295", "READRECORD", "%,1,LO4294967295", {3, 0, 2}, {12, 0, 12}, two},
+      {"nRecords -1", "READRECORD", "%,-1,BY", {3, 0, 2}, {12, 0, 12}, two},
+      {"a run beyond 32 bits", "WRITERECORD", "%,2147483647,LO", {3, 0, 2}, {12, 0, 12}, two},
+      {"ByteOrder 3", "RWRITE", "%,1,BY", {3, 0, 2}, {12, 0, 12}, two, "BYTEORDER"},
+      {"no memory for the record buffer", "READRECORD", "%,1,BY", {0, 0, 1, -1.0}, {0, 0, 1, -1.0}, two, "memory"},
+      {"no such page to read into", "READRECORD", "Nope,2,BY", {6, 0, 0, 2.0}, {20, 0, 0, 2.0}, two},
       {"a column the host will not add: the columns there are filled", "READRECORD", "%,1,BY3", {6, 0, 0, 1.0},
-       {20, 0, 0, 1.0}, Columns{{0, 2}, {1, 4}}, {}, "column"},
-      {"no such page to write from", "WRITERECORD", "Nope,2,BY", {38, 0, 0, 0.0}, {38, 0, 0, 0.0}, {}, ""},
-      {"too few columns: nothing written", "WRITERECORD", "%,2,BY3", {38, 0, 0, 0.0}, {38, 0, 0, 0.0}, {}, ""},
+       {20, 0, 0, 1.0}, {{0, 2}, {1, 4}}, "column"},
+      {"no such page to write from", "WRITERECORD", "Nope,2,BY", {38, 0, 0, 0.0}, {38, 0, 0, 0.0}, two},
+      {"too few columns", "WRITERECORD", "%,2,BY3", {38, 0, 0, 0.0}, {38, 0, 0, 0.0}, two},
       {"2147483647 records from a 10-byte file", "READRECORD", "%,2147483647,SH", {33, 0, 0, 2147483647.0},
-       {33, 0, 0, 2147483647.0}, Columns{{256, 770, 1284, 1798, 2312}, {3, 4}}},
+       {33, 0, 0, 2147483647.0}, {{256, 770, 1284, 1798, 2312}, {3, 4}}},
+      {"a record larger than the file", "READRECORD", "%,1,16777215|BY", {33, 0, 0, 1.0}, {33, 0, 0, 1.0}, two},
   };
   for (const auto& c : cases) {
     for (bool newMode : {false, true}) {
       SCOPED_TRACE(std::string(c.label) + (newMode ? " (new mode)" : " (default mode)"));
       const bool writing = std::string(c.method).find('W') != std::string::npos;
-      if (writing) {
-        OpenOutput();
-      } else {
-        Fresh();
-        OpenFile(MakeFile("in.bin", Counting(10)));
-      }
-      const std::string page = NewPage({{1, 2}, {3, 4}});
+      OpenOutput(writing);
+      const std::string page = NewPage(two);
       const std::string setting = c.setting;
       if (setting == "BYTEORDER") host.SetNumber("BYTEORDER", 3);
-      if (setting == "memory") XoBulk::SetAllocator(Refuse, Free);
+      g_requests.clear();
+      XoBulk::SetAllocator(setting == "memory" ? Refuse : Counted, Free);
       if (setting == "column")
         host.serviceProbe = [](uint32_t code) {
           if (code == op::kAddColumn) throw std::runtime_error("refused");
@@ -229,45 +219,14 @@ TEST_F(Records, BadInputInBothModes) {
       ExpectOutcome(Invoke(c.method, args), newMode ? c.byNew : c.byDefault);
       host.serviceProbe = nullptr;
       XoBulk::ResetAllocator();
-      EXPECT_EQ(Values(page), c.page.value_or(Columns{{1, 2}, {3, 4}}));
-      if (c.written) {
-        Call("CLOSEALL");
-        EXPECT_EQ(Contents("out.bin"), *c.written);
+      EXPECT_EQ(Values(page), c.page);
+      for (std::size_t bytes : g_requests) EXPECT_LE(bytes, 10u);
+      Call("CLOSEALL");
+      if (writing) {
+        EXPECT_EQ(Contents("out.bin"), "");
       }
     }
   }
-}
-
-// However many records a script asks for, a read buffers no more than the file holds.
-TEST_F(Records, HostileRunsAllocateNoMoreThanTheFile) {
-  const char* runs[] = {"2147483647,SH", "1,16777215|BY", "1,D2"};
-  for (const char* run : runs) {
-    SCOPED_TRACE(run);
-    Fresh();
-    OpenFile(MakeFile("in.bin", Counting(10)));
-    const std::string page = NewPage({{}});
-    g_requests.clear();
-    XoBulk::SetAllocator(Counted, Free);
-    EXPECT_EQ(Invoke("READRECORD", page + "," + run).error, 33);
-    XoBulk::ResetAllocator();
-    EXPECT_EQ(g_requests, std::vector<std::size_t>{10});
-  }
-}
-
-TEST_F(Records, NamesAndHelp) {
-  const std::string help =
-      "(wksname$,nRecords,templateString[,hFile])\r\nTemplate String:\r\n\"[-]type [times] | [-]type [times] | "
-      "skipNumber | ...\"\r\n  Integral types:\r\n    by[te]       =  8 bits =  1 byte\r\n    sh[ort]      = 16 "
-      "bits =  2 bytes\r\n    t[byte]      = 24 bits =  3 bytes\r\n    lo[ng]       = 32 bits =  4 bytes\r\n    "
-      "BC[D]        = 80 bits = 10 bytes\r\n  Floating point types:\r\n    f[loat]      = 32 bits =  4 bytes\r\n    "
-      "d[ouble]     = 64 bits =  8 bytes\r\n    ld[ouble]    = 80 bits = 10 bytes\r\n  Special types:\r\n    "
-      "[skip]       skipNumber\r\nNote: Affected by .ByteOrder!";
-  EXPECT_EQ(Printed("SYNTAX", "rread"), std::vector<std::string>{"fum.rread" + help});
-  EXPECT_EQ(Printed("SYNTAX", "WriteRecord"), std::vector<std::string>{"fum.WriteRecord" + help});
-  EXPECT_EQ(Printed("ALTSPELL", "recordread"),
-            (std::vector<std::string>{"READRECORD", "RRECORD", "RECORDREAD", "RREAD"}));
-  EXPECT_EQ(Printed("ALTSPELL", "rwrite"),
-            (std::vector<std::string>{"WRITERECORD", "WRECORD", "RECORDWRITE", "RWRITE"}));
 }
 
 }  // namespace
