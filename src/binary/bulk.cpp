@@ -16,8 +16,6 @@ namespace {
 // The chunk procedure's own result for memory that ran out.
 constexpr int kOutOfMemory = err::kOutOfMemory.byNew;
 constexpr uint32_t kArraySplitBudget = 256;
-// Values go between the converter and the host in runs of this many.
-constexpr std::size_t kRun = 4096;
 
 unsigned char* DefaultAllocate(std::size_t bytes) { return new unsigned char[bytes]; }
 void DefaultRelease(unsigned char* buffer) { delete[] buffer; }
@@ -35,18 +33,6 @@ constexpr int32_t kBinTypes[] = {0, 1, 2};
 SharedDiscrete& SharedBinTypes() {
   static SharedDiscrete binTypes(kBinTypes, 3u);
   return binTypes;
-}
-
-// Values go between the converter and the host in runs of kRun: f(first
-// item of the run, its length) answers 0 to go on.
-template <typename F>
-int ForEachRun(uint32_t count, F f) {
-  for (uint32_t done = 0; done < count;) {
-    const auto n = static_cast<uint32_t>(std::min<std::size_t>(kRun, count - done));
-    if (const int r = f(done, n)) return r;
-    done += n;
-  }
-  return 0;
 }
 
 // A chunk read that the file layer refused.

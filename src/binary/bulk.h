@@ -3,6 +3,7 @@
 // runs short. XoBinIO, XoAIO, ARead and AWrite build on it.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -47,6 +48,19 @@ class XoBulk : public XoScribe {
   virtual int FinishChunk(int result) { return result; }
   uint32_t ItemSize() const { return itemSize_; }
   uint32_t LastResult() const { return lastResult_; }
+
+  // Values go between the converter and the host in runs of kRun: f(first
+  // item of the run, its length) answers 0 to go on.
+  static constexpr uint32_t kRun = 4096;
+  template <typename F>
+  static int ForEachRun(uint32_t count, F f) {
+    for (uint32_t done = 0; done < count;) {
+      const uint32_t n = std::min(kRun, count - done);
+      if (const int r = f(done, n)) return r;
+      done += n;
+    }
+    return 0;
+  }
 
  private:
   int Chunk(uint32_t count, uint32_t start);

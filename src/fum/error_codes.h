@@ -79,5 +79,12 @@ inline constexpr ErrorPair kCellRefused{6, 20};
 // the row.
 inline constexpr ErrorPair kRowRefused{6, 20};
 
+// Record templates.
+// An unknown type word, a stray character, an empty item, or no value at all.
+inline constexpr int kBadTemplateItem = 16;
+inline constexpr int kZeroRepeat = 17;
+// WriteRecord: the worksheet has fewer columns than a record has values.
+inline constexpr int kTooFewColumns = 38;
+
 }  // namespace err
 }  // namespace kfio

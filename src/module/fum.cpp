@@ -62,6 +62,8 @@ void FUM::BuildTables() {
   AddRows(methods_, &aRead, {"AREAD", "ARRAYREAD"});
   AddRows(methods_, &aWrite, {"AWRITE", "ARRAYWRITE"});
   AddRows(methods_, &readRowBin, {"READROWBIN"});
+  AddRows(methods_, &readRecord, {"READRECORD", "RRECORD", "RECORDREAD", "RREAD"});
+  AddRows(methods_, &writeRecord, {"WRITERECORD", "WRECORD", "RECORDWRITE", "RWRITE"});
   AddRows(methods_, &readRow, {"READROW"});
   AddRows(methods_, &lineRow, {"LINEROW"});
   AddRows(methods_, &tRead, {"TREAD"});

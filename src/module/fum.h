@@ -7,6 +7,7 @@
 
 #include "binary/bulk.h"
 #include "binary/row_bin.h"
+#include "binary/record.h"
 #include "binary/scribe.h"
 #include "bridge/module_object.h"
 #include "fum/help.h"
@@ -55,6 +56,8 @@ class FUM : public XoDLL, public FumState {
   XoARead aRead;
   XoAWrite aWrite;
   XoReadRowBin readRowBin;
+  XoReadRecord readRecord;
+  XoWriteRecord writeRecord;
   XoReadRow readRow;
   XoLineRow lineRow;
   XoTRead tRead;

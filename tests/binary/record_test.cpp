@@ -1,0 +1,233 @@
+// ReadRecord and WriteRecord: bytes on disk in each byte order, record runs, bad input in both modes.
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
+#include "binary/bulk.h"
+#include "fum/fum_fixture.h"
+
+namespace kfio::testing {
+namespace {
+
+using Columns = std::vector<std::vector<double>>;
+
+// "FE FF 00" as bytes.
+std::string Hex(const std::string& text) {
+  std::string bytes;
+  for (std::size_t i = 0; i + 1 < text.size(); i += 3)
+    bytes.push_back(static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16)));
+  return bytes;
+}
+
+std::string Counting(int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s.push_back(static_cast<char>(i));
+  return s;
+}
+
+class Records : public FumTest {
+ public:
+  ~Records() override { XoBulk::ResetAllocator(); }
+
+  // A new page, each column given its values; its name is unique to the call.
+  std::string NewPage(const Columns& columns) {
+    const std::string name = "P" + std::to_string(++pages_);
+    refhost::HostPage* page = host.NewPage(name, static_cast<int>(columns.size()));
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      refhost::HostDataset* d = page->Column(static_cast<int>(c + 1));
+      for (std::size_t i = 0; i < columns[c].size(); ++i) d->SetValue(static_cast<int32_t>(i), columns[c][i]);
+      d->Resize(static_cast<int32_t>(columns[c].size()));
+    }
+    return name;
+  }
+  Columns Values(const std::string& page) const {
+    Columns out;
+    const refhost::HostPage* p = host.Page(page);
+    for (int c = 1; p != nullptr && c <= p->ColumnCount(); ++c) {
+      out.emplace_back();
+      for (int32_t i = 0; i < p->Column(c)->Size(); ++i) out.back().push_back(p->Column(c)->Value(i));
+    }
+    return out;
+  }
+  // A fresh state with out.bin, new and empty, open for writing, or in.bin open for reading.
+  void OpenOutput(bool writing = true) {
+    Fresh();
+    std::filesystem::remove(Path("out.bin"));
+    writing ? OpenFile(Path("out.bin"), 1) : OpenFile(MakeFile("in.bin", Counting(10)));
+  }
+  int Position() { return static_cast<int>(Invoke("GETPOS", "").result); }
+
+ private:
+  int pages_ = 0;
+};
+
+TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
+  const struct {
+    const char* label;
+    const char* layout;
+    int byteOrder;
+    bool newMode;
+    int records;
+    Columns values;
+    std::string bytes;
+    Columns readBack = {};  // when it differs from the values
+    int writeError = 0;
+  } cases[] = {
+      {"integers, signed by their field", "-BY|BY|-SH|SH|-T|T|-LO|LO", 0, false, 1,
+       {{-1}, {255}, {-2}, {65535}, {-2}, {16777214}, {-2}, {4294967294}},
+       "FF FF FE FF FF FF FE FF FF FE FF FF FE FF FF FF FE FF FF FF"},
+      {"order 2: every 2- to 8-byte value reversed", "-SH|T|LO|F|D|BY|LD|BC", 2, true, 1,
+       {{-2}, {0x123456}, {0x12345678}, {1.5}, {-0.25}, {7}, {1.0}, {-4321}},
+       "FF FE 12 34 56 12 34 56 78 3F C0 00 00 BF D0 00 00 00 00 00 00 07 "
+       "00 00 00 00 00 00 00 80 FF 3F 21 43 00 00 00 00 00 00 00 80"},
+      {"order 1: 16-bit values only", "-SH|LO|F|D", 1, true, 1, {{-2}, {0x12345678}, {1.5}, {-0.25}},
+       "FF FE 78 56 34 12 00 00 C0 3F 00 00 00 00 00 00 D0 BF"},
+      {"the default mode writes 16 bits as stored, reads them reversed", "-SH|T", 2, false, 1, {{-2}, {0x123456}},
+       "FE FF 12 34 56", {{-257}, {0x123456}}},
+      {"skips are zeros; none after the last record", "BY|2|BY|3", 0, false, 2, {{1, 2}, {3, 4}},
+       "01 00 00 03 00 00 00 02 00 00 04"},
+      {"rows a column lacks: the missing value", "BY|-SH", 0, false, 2, {{5, 6}, {-3}}, "05 FD FF 06 00 00",
+       {{5, 6}, {-3, 0}}},
+      {"a 24-bit value out of range: recorded, written", "T|BY", 0, false, 1, {{16777216}, {9}}, "00 00 00 09",
+       {{0}, {9}}, 34},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    OpenOutput();
+    const std::string source = NewPage(c.values);
+    host.SetNumber("BYTEORDER", c.byteOrder);
+    NewMode(c.newMode);
+    const std::string run = "," + std::to_string(c.records) + "," + c.layout;
+    ExpectOutcome(Invoke("WRITERECORD", source + run), {c.writeError, 0, 0, 0.0});
+    Call("CLOSEALL");
+    EXPECT_EQ(Contents("out.bin"), Hex(c.bytes));
+
+    OpenFile(Path("out.bin"), 0);
+    const std::string target = NewPage({{}});
+    ExpectOutcome(Invoke("READRECORD", target + run), {0, 0, 0, static_cast<double>(c.records)});
+    EXPECT_EQ(Values(target), c.readBack.empty() ? c.values : c.readBack);
+    EXPECT_EQ(Position(), static_cast<int>(Contents("out.bin").size()));
+  }
+}
+
+TEST_F(Records, ReadRuns) {
+  const struct {
+    const char* label;
+    std::string file;
+    const char* args;  // after the page name
+    Columns stored;
+    int error;
+    double result;
+    int position;
+  } cases[] = {
+      {"records one after another", Counting(20), "3,BY|SH|2|BY", {{0, 6, 12}, {513, 2055, 3597}, {5, 11, 17}}, 0, 3,
+       18},
+      {"the skip after the last record is not read", Counting(20), "5,SH|2", {{256, 1284, 2312, 3340, 4368}}, 0, 5,
+       18},
+      {"a file that ends inside a record: the whole records before it", Counting(14), "3,BY|SH|2|BY",
+       {{0, 6}, {513, 2055}, {5, 11}}, 33, 3, 14},
+      {"the last record's skip may be missing", Counting(10), "3,SH|2", {{256, 1284, 2312}}, 0, 3, 10},
+      {"but not its values", Counting(9), "3,SH|2", {{256, 1284}}, 33, 3, 9},
+      {"at the end of the file: no column added", "", "2,BY3", {{}}, 33, 2, 0},
+      {"no records: nothing moves", Counting(4), "0,BY", {{}}, 0, 0, 0},
+      {"the field's sign, not the Signed setting", Hex("FF FF"), "1,-BY|BY", {{-1}, {255}}, 0, 1, 2},
+      {"a bad BCD digit: what comes before it in record order stays",
+       Hex("01 05 00 00 00 00 00 00 00 00 00 02 03 0A 00 00 00 00 00 00 00 00 00 04"), "2,BY|BC|BY",
+       {{1, 3}, {5}, {2}}, 32, 2, 24},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    Fresh();
+    OpenFile(MakeFile("in.bin", c.file));
+    host.SetNumber("SIGNED", 1);
+    const std::string page = NewPage({{}});
+    ExpectOutcome(Invoke("RREAD", page + "," + c.args), {c.error, 0, 0, c.result});
+    EXPECT_EQ(Values(page), c.stored);
+    EXPECT_EQ(Position(), c.position);
+  }
+}
+
+TEST_F(Records, ColumnsAddedOneByOneAndRowsFromTheFirst) {
+  OpenFile(MakeFile("in.bin", Counting(16)));
+  const std::string page = NewPage({{}});
+  host.ClearCalls();
+  ExpectOutcome(Invoke("RECORDREAD", page + ",3,BY4"), {0, 0, 0, 3.0});
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), op::kAddColumn), 3);
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), op::kResize), 4);  // each column once
+  EXPECT_EQ(host.elementCalls, 12u);
+
+  // A second run lands in row 1 again and adds nothing.
+  host.ClearCalls();
+  ExpectOutcome(Invoke("READRECORD", page + ",1,BY2"), {0, 0, 0, 1.0});
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), op::kAddColumn), 0);
+  EXPECT_EQ(Values(page), (Columns{{12, 4, 8}, {13, 5, 9}, {2, 6, 10}, {3, 7, 11}}));
+}
+
+unsigned char* Refuse(std::size_t) { throw std::bad_alloc(); }
+std::vector<std::size_t> g_requests;
+unsigned char* Counted(std::size_t bytes) {
+  g_requests.push_back(bytes);
+  return new unsigned char[bytes];
+}
+void Free(unsigned char* p) { delete[] p; }
+
+// Writes that fail write nothing; reads never buffer more than the 10 bytes the file holds.
+TEST_F(Records, BadInputInBothModes) {
+  const Columns two = {{1, 2}, {3, 4}};
+  const struct {
+    const char* label;
+    const char* method;
+    const char* args;  // % stands for a page of the two columns above
+    Expect byDefault, byNew;
+    Columns page;  // after the call
+    const char* setting = "";
+  } cases[] = {
+      {"no template", "READRECORD", "%,1", {1024, 0, 2}, {10, 0, 10}, two},
+      {"an unknown type", "WRECORD", "%,1,XY", {16, 0, 16}, {16, 0, 16}, two},
+      {"a count of 0", "RECORDWRITE", "%,1,LO0", {17, 0, 17}, {17, 0, 17}, two},
+      {"a count of 4294967295", "READRECORD", "%,1,LO4294967295", {3, 0, 2}, {12, 0, 12}, two},
+      {"nRecords -1", "READRECORD", "%,-1,BY", {3, 0, 2}, {12, 0, 12}, two},
+      {"a run beyond 32 bits", "WRITERECORD", "%,2147483647,LO", {3, 0, 2}, {12, 0, 12}, two},
+      {"ByteOrder 3", "RWRITE", "%,1,BY", {3, 0, 2}, {12, 0, 12}, two, "BYTEORDER"},
+      {"no memory for the record buffer", "READRECORD", "%,1,BY", {0, 0, 1, -1.0}, {0, 0, 1, -1.0}, two, "memory"},
+      {"no such page to read into", "READRECORD", "Nope,2,BY", {6, 0, 0, 2.0}, {20, 0, 0, 2.0}, two},
+      {"a column the host will not add: the columns there are filled", "READRECORD", "%,1,BY3", {6, 0, 0, 1.0},
+       {20, 0, 0, 1.0}, {{0, 2}, {1, 4}}, "column"},
+      {"no such page to write from", "WRITERECORD", "Nope,2,BY", {38, 0, 0, 0.0}, {38, 0, 0, 0.0}, two},
+      {"too few columns", "WRITERECORD", "%,2,BY3", {38, 0, 0, 0.0}, {38, 0, 0, 0.0}, two},
+      {"2147483647 records from a 10-byte file", "READRECORD", "%,2147483647,SH", {33, 0, 0, 2147483647.0},
+       {33, 0, 0, 2147483647.0}, {{256, 770, 1284, 1798, 2312}, {3, 4}}},
+      {"a record larger than the file", "READRECORD", "%,1,16777215|BY", {33, 0, 0, 1.0}, {33, 0, 0, 1.0}, two},
+  };
+  for (const auto& c : cases) {
+    for (bool newMode : {false, true}) {
+      SCOPED_TRACE(std::string(c.label) + (newMode ? " (new mode)" : " (default mode)"));
+      const bool writing = std::string(c.method).find('W') != std::string::npos;
+      OpenOutput(writing);
+      const std::string page = NewPage(two);
+      const std::string setting = c.setting;
+      if (setting == "BYTEORDER") host.SetNumber("BYTEORDER", 3);
+      g_requests.clear();
+      XoBulk::SetAllocator(setting == "memory" ? Refuse : Counted, Free);
+      if (setting == "column")
+        host.serviceProbe = [](uint32_t code) {
+          if (code == op::kAddColumn) throw std::runtime_error("refused");
+        };
+      NewMode(newMode);
+      std::string args = c.args;
+      if (args[0] == '%') args.replace(0, 1, page);
+      ExpectOutcome(Invoke(c.method, args), newMode ? c.byNew : c.byDefault);
+      host.serviceProbe = nullptr;
+      XoBulk::ResetAllocator();
+      EXPECT_EQ(Values(page), c.page);
+      for (std::size_t bytes : g_requests) EXPECT_LE(bytes, 10u);
+      Call("CLOSEALL");
+      if (writing) {
+        EXPECT_EQ(Contents("out.bin"), "");
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kfio::testing
