@@ -72,6 +72,8 @@ void FUM::BuildTables() {
   AddRows(methods_, &readArray, {"READARRAY"});
   AddRows(methods_, &ascii, {"ASCII", "READASCII"});
   AddRows(methods_, &cRead, {"CREAD"});
+  AddRows(methods_, &tWrite, {"TWRITE"});
+  AddRows(methods_, &lWrite, {"LWRITE"});
   AddRows(methods_, &syntax, {"SYNTAX"});
   AddRows(methods_, &altSpell,
           {"ALTERNATESPELLINGS", "ALTERNATESPELLING", "ALTSPELLINGS", "ALTSPELLING", "ALTSPELL"});

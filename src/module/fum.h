@@ -19,6 +19,7 @@
 #include "text/char_read.h"
 #include "text/line_token.h"
 #include "text/rows.h"
+#include "text/write.h"
 
 namespace kfio {
 
@@ -66,6 +67,8 @@ class FUM : public XoDLL, public FumState {
   XoReadArray readArray;
   XoASCII ascii;
   XoCRead cRead;
+  XoTWrite tWrite;
+  XoLWrite lWrite;
   XoSyntax syntax;
   XoAltSpell altSpell;
   XoListAll listAll;

@@ -18,6 +18,8 @@ TEST_F(FumTest, SyntaxLines) {
       {"dwrite", "fum.dwrite(value[,hFile])\r\nNote: Affected by .ByteOrder and .Signed!"},
       {"aread", "fum.aread(dataset$,start,end,binType[,hFile])\r\nNote: Affected by .nBytes, .ByteOrder, "
                 ".Signed and .Skip!"},
+      {"twrite", "fum.twrite(\"string\"[,hFile])"},
+      {"LWrite", "fum.LWrite(\"string\"[,hFile])\r\nNote: affected by .nLineMode!"},
   };
   for (auto [name, line] : cases) EXPECT_EQ(Printed("SYNTAX", name), Lines{line}) << name;
 
@@ -32,7 +34,7 @@ TEST_F(FumTest, SyntaxLines) {
                    "LONGDOUBLEREAD", "LDOUBLEREAD", "LDWRITE", "LONGDOUBLEWRITE", "LDOUBLEWRITE", "AREAD",
                    "ARRAYREAD", "AWRITE", "ARRAYWRITE", "READROWBIN", "READRECORD", "RRECORD", "RECORDREAD", "RREAD",
                    "WRITERECORD", "WRECORD", "RECORDWRITE", "RWRITE", "READROW", "LINEROW", "TREAD", "LREAD", "READTOKEN",
-                   "READARRAY", "ASCII", "READASCII", "CREAD", "SYNTAX",
+                   "READARRAY", "ASCII", "READASCII", "CREAD", "TWRITE", "LWRITE", "SYNTAX",
                    "ALTERNATESPELLINGS", "ALTERNATESPELLING", "ALTSPELLINGS", "ALTSPELLING", "ALTSPELL", "LISTALL",
                    "LISTALLFILES"}));
 }
