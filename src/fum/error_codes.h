@@ -76,5 +76,9 @@ inline constexpr int kNegativeLimit = 12;
 inline constexpr ErrorPair kColumnNotAdded{6, 20};
 inline constexpr ErrorPair kCellRefused{6, 20};
 
+// High-level methods: a nested call whose method index names no method of
+// FUM (a number outside the index, or a method this build lacks).
+inline constexpr int kNoNestedMethod = 262;
+
 }  // namespace err
 }  // namespace kfio
