@@ -69,6 +69,7 @@ void FUM::BuildTables() {
   AddRows(methods_, &readArray, {"READARRAY"});
   AddRows(methods_, &ascii, {"ASCII", "READASCII"});
   AddRows(methods_, &cRead, {"CREAD"});
+  AddRows(methods_, &wksBlock, {"WKSBLOCK"});
   AddRows(methods_, &syntax, {"SYNTAX"});
   AddRows(methods_, &altSpell,
           {"ALTERNATESPELLINGS", "ALTERNATESPELLING", "ALTSPELLINGS", "ALTSPELLING", "ALTSPELL"});

@@ -17,6 +17,7 @@
 #include "text/char_read.h"
 #include "text/line_token.h"
 #include "text/rows.h"
+#include "text/wks_block.h"
 
 namespace kfio {
 
@@ -61,6 +62,7 @@ class FUM : public XoDLL, public FumState {
   XoReadArray readArray;
   XoASCII ascii;
   XoCRead cRead;
+  XoWksBlock wksBlock;
   XoSyntax syntax;
   XoAltSpell altSpell;
   XoListAll listAll;
