@@ -47,4 +47,8 @@ int OutOfMemoryFailure();
 // two apart.
 constexpr int FromArgument(int status) { return status + 256; }
 
+// A nested call of a high-level method failed: its status with bit 9 set,
+// so a script can tell it from a failure of the method itself.
+constexpr int NestedFailure(int status) { return status | 512; }
+
 }  // namespace kfio

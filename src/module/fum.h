@@ -20,6 +20,7 @@
 #include "text/line_token.h"
 #include "text/rows.h"
 #include "text/write.h"
+#include "text/wks_block.h"
 
 namespace kfio {
 
@@ -69,6 +70,7 @@ class FUM : public XoDLL, public FumState {
   XoCRead cRead;
   XoTWrite tWrite;
   XoLWrite lWrite;
+  XoWksBlock wksBlock;
   XoSyntax syntax;
   XoAltSpell altSpell;
   XoListAll listAll;
