@@ -54,3 +54,11 @@ PY
 
 median() { sort -g | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 column_median() { awk -v c="$1" '{print $c}' | median; }
+
+# The table of medians: its header for RUNS runs, and one row: LABEL, then
+# the medians of the four columns that measure wrote to FILE.
+median_header() { printf '%-36s %9s %9s %9s %10s\n' "median of $1 runs" "wall s" "user s" "sys s" "peak MB"; }
+median_row() {
+  printf '%-36s %9.3f %9.3f %9.3f %10.1f\n' "$1" \
+    "$(column_median 1 <"$2")" "$(column_median 2 <"$2")" "$(column_median 3 <"$2")" "$(column_median 4 <"$2")"
+}

@@ -60,17 +60,10 @@ case $thp in
   *) pages="unknown (kernel setting: $thp)" ;;
 esac
 printf 'huge pages for numpy: %s\n' "$pages"
-printf '%-30s %9s %9s %9s %10s\n' "median of $runs runs" "wall s" "user s" "sys s" "peak MB"
-for name in fum np_on np_off; do
-  case $name in
-    fum) label="fumsh ARead" ;;
-    np_on) label="numpy, huge pages asked" ;;
-    np_off) label="numpy, huge pages not asked" ;;
-  esac
-  printf '%-30s %9.3f %9.3f %9.3f %10.1f\n' "$label" \
-    "$(column_median 1 <"$work/$name")" "$(column_median 2 <"$work/$name")" \
-    "$(column_median 3 <"$work/$name")" "$(column_median 4 <"$work/$name")"
-done
+median_header "$runs"
+median_row "fumsh ARead" "$work/fum"
+median_row "numpy, huge pages asked" "$work/np_on"
+median_row "numpy, huge pages not asked" "$work/np_off"
 
 fum_wall=$(column_median 1 <"$work/fum")
 ratio_off=$(awk -v a="$fum_wall" -v b="$(column_median 1 <"$work/np_off")" 'BEGIN {printf "%.2f", a / b}')

@@ -82,17 +82,10 @@ for ((i = 0; i < runs; i++)); do
 done
 
 printf 'load average before the runs: %s (%s cores)\n' "$load" "$(nproc)"
-printf '%-36s %9s %9s %9s %10s\n' "median of $runs runs" "wall s" "user s" "sys s" "peak MB"
-for name in read numpy write; do
-  case $name in
-    read) label="fumsh ReadRecord" ;;
-    numpy) label="numpy.fromfile + astype per field" ;;
-    write) label="fumsh ReadRecord + WriteRecord" ;;
-  esac
-  printf '%-36s %9.3f %9.3f %9.3f %10.1f\n' "$label" \
-    "$(column_median 1 <"$work/$name")" "$(column_median 2 <"$work/$name")" \
-    "$(column_median 3 <"$work/$name")" "$(column_median 4 <"$work/$name")"
-done
+median_header "$runs"
+median_row "fumsh ReadRecord" "$work/read"
+median_row "numpy.fromfile + astype per field" "$work/numpy"
+median_row "fumsh ReadRecord + WriteRecord" "$work/write"
 echo
 
 read_wall=$(column_median 1 <"$work/read")

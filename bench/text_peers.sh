@@ -151,13 +151,9 @@ ratio() {
   awk -v a="$(column_median 1 <"$work/fum_$1")" -v b="$(column_median 1 <"$work/py_$1")" -v t="$2" \
     'BEGIN {r = a / b; printf "%.2f (target <= %s: %s)", r, t, (r <= t) ? "met" : "NOT met"}'
 }
-printf '%-30s %9s %9s %9s %10s\n' "median of $runs runs" "wall s" "user s" "sys s" "peak MB"
+median_header "$runs"
 for name in "${chosen[@]}"; do
-  for side in fum py; do
-    f=$work/${side}_$name
-    printf '%-30s %9.3f %9.3f %9.3f %10.1f\n' "$(label "${side}_$name")" \
-      "$(column_median 1 <"$f")" "$(column_median 2 <"$f")" "$(column_median 3 <"$f")" "$(column_median 4 <"$f")"
-  done
+  for side in fum py; do median_row "$(label "${side}_$name")" "$work/${side}_$name"; done
 done
 echo
 for name in "${chosen[@]}"; do
