@@ -1,7 +1,7 @@
 // Mathematica: a list or a list of lists into worksheet columns as texts.
 #include "import/mathematica.h"
 
-#include <climits>
+#include <cstdint>
 
 #include "bridge/worksheet.h"
 #include "fum/errors.h"
