@@ -90,14 +90,21 @@ inline constexpr int kTooFewColumns = 38;
 // FUM (a number outside the index, or a method this build lacks).
 inline constexpr int kNoNestedMethod = 262;
 
+// A nested call failed and the high-level method gives up: the default
+// mode's code and status (the new mode answers NestedFailure of the nested
+// status).
+inline constexpr int kNestedCallFailed = 4;
+
 // The worksheet block reader. A stop and an unopened file are soft errors:
 // the call succeeds. The end of the file is soft in the default mode only.
 inline constexpr int kBlockFileNotOpened = 1026;
 inline constexpr ErrorPair kBlockEndOfFile{1030, 33};
 inline constexpr int kBlockStopped = 1031;
-// A nested GetPos or SetPos failed: the default mode's code and status (the
-// new mode answers NestedFailure of the nested status).
-inline constexpr int kBlockNestedFailed = 4;
+
+// The import methods: the file is not in the layout the import reads, or
+// wksname$ names no worksheet.
+inline constexpr int kNotThisFormat = 41;
+inline constexpr int kNoWorksheet = 39;
 
 }  // namespace err
 }  // namespace kfio

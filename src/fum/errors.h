@@ -51,4 +51,9 @@ constexpr int FromArgument(int status) { return status + 256; }
 // so a script can tell it from a failure of the method itself.
 constexpr int NestedFailure(int status) { return status | 512; }
 
+// A high-level method gives up after a nested call failed with `status`:
+// the new mode answers NestedFailure(status) with Error as the nested call
+// left it; the default mode stores err::kNestedCallFailed and answers it.
+int NestedCallFailed(int status);
+
 }  // namespace kfio
