@@ -95,9 +95,10 @@ inline constexpr int kNoNestedMethod = 262;
 inline constexpr int kBlockFileNotOpened = 1026;
 inline constexpr ErrorPair kBlockEndOfFile{1030, 33};
 inline constexpr int kBlockStopped = 1031;
-// A nested GetPos or SetPos failed: the default mode's code and status (the
-// new mode answers NestedFailure of the nested status).
-inline constexpr int kBlockNestedFailed = 4;
+
+// A nested call of a high-level method failed: the default mode's code and
+// status (the new mode answers NestedFailure of the nested status).
+inline constexpr int kNestedCallFailed = 4;
 
 }  // namespace err
 }  // namespace kfio

@@ -51,4 +51,9 @@ constexpr int FromArgument(int status) { return status + 256; }
 // so a script can tell it from a failure of the method itself.
 constexpr int NestedFailure(int status) { return status | 512; }
 
+// A nested call failed, for the methods that keep the script's error mode:
+// NestedFailure of its status in the new mode (Error as the nested call left
+// it); Error and status err::kNestedCallFailed in the default mode.
+int NestedCallFailure(int status);
+
 }  // namespace kfio
