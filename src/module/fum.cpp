@@ -74,6 +74,8 @@ void FUM::BuildTables() {
   AddRows(methods_, &cRead, {"CREAD"});
   AddRows(methods_, &tWrite, {"TWRITE"});
   AddRows(methods_, &lWrite, {"LWRITE"});
+  AddRows(methods_, &sigmaDos, {"SIGMADOS"});
+  AddRows(methods_, &sigmaWin, {"SIGMAWIN"});
   AddRows(methods_, &wksBlock, {"WKSBLOCK"});
   AddRows(methods_, &syntax, {"SYNTAX"});
   AddRows(methods_, &altSpell,

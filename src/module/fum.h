@@ -15,6 +15,8 @@
 #include "fum/positioning.h"
 #include "fum/queries.h"
 #include "fum/settings.h"
+#include "import/sigma_dos.h"
+#include "import/sigma_win.h"
 #include "text/block.h"
 #include "text/char_read.h"
 #include "text/line_token.h"
@@ -70,6 +72,8 @@ class FUM : public XoDLL, public FumState {
   XoCRead cRead;
   XoTWrite tWrite;
   XoLWrite lWrite;
+  XoSigmaDos sigmaDos;
+  XoSigmaWin sigmaWin;
   XoWksBlock wksBlock;
   XoSyntax syntax;
   XoAltSpell altSpell;
