@@ -61,7 +61,7 @@ int32_t At(int64_t position) { return static_cast<int32_t>(static_cast<uint32_t>
 // Read gives whole numbers within 32 bits, signed or not.
 int64_t Whole(double value) { return static_cast<int64_t>(value); }
 
-// A kind byte that could not be read: the end of the file ends the section
+// A kind byte that could not be read: the end of the file ends those records
 // quietly; any other failure is answered as it came.
 int SectionEnd(int status) {
   if (status != err::kEndOfFile) return status;
