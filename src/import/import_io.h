@@ -1,5 +1,6 @@
 // XoImportIO: the base of the import methods: the worksheet and file
-// arguments, and the wait cursor shown while an import runs.
+// arguments, the wait cursor shown while an import runs, the nested calls
+// that do its reading and the name of the column being filled.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +22,11 @@ class NestedCalls {
   int operator()(int index, A... arguments) {
     return XoHighLev::CallNested(module_, index, &value, arguments...);
   }
+  // The result of a Read: a whole number within 32 bits, signed or not.
+  int64_t Whole() const { return static_cast<int64_t>(value); }
+  // A file position as SetPos takes it: its low 32 bits, as GetPos gives them.
+  static int32_t At(int64_t position) { return static_cast<int32_t>(static_cast<uint32_t>(position)); }
+
   double value = 0.0;
 
  private:

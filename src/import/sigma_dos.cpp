@@ -29,11 +29,6 @@ static_assert(kColumnIndexAt + 4 + 4 + 6 == kRowCountAt, "Jump(6) after the unus
 static_assert(kRowCountAt + 2 == kValuesAt, "the doubles follow the row count");
 static_assert(sizeof(double) == kValueBytes, "the values are 8-byte doubles");
 
-// A position as SetPos takes it: its low 32 bits, as GetPos gives them.
-int32_t At(int64_t position) { return static_cast<int32_t>(static_cast<uint32_t>(position)); }
-// Read gives whole numbers within 32 bits, signed or not.
-int64_t Whole(double value) { return static_cast<int64_t>(value); }
-
 // Reads byte by byte up to a marker byte; `at` is where it lies. A read
 // that fails answers its status as it came.
 int ScanMarker(NestedCalls& call, int64_t& at) {
@@ -41,7 +36,7 @@ int ScanMarker(NestedCalls& call, int64_t& at) {
     if (const int s = call(MethodIndex("READ"), 1)) return s;
   } while (call.value != kMarkerByte);
   if (const int s = call(MethodIndex("GETPOS"))) return NestedCallFailure(s);
-  at = Whole(call.value) - 1;
+  at = call.Whole() - 1;
   return 0;
 }
 
@@ -71,26 +66,27 @@ int XoSigmaDos::Import(NestedCalls& call, const XoKavlerWks& page, char* name) {
     // A marker in the first byte does not count: scan on.
     if (const int s = ScanMarker(call, marker)) return s;
   }
-  if (const int s = call(MethodIndex("SETPOS"), At(marker + kOffsetAfterMarker))) return NestedCallFailure(s);
+  if (const int s = call(MethodIndex("SETPOS"), NestedCalls::At(marker + kOffsetAfterMarker)))
+    return NestedCallFailure(s);
   if (const int s = call(MethodIndex("READ"), 4)) return NestedCallFailure(s);
-  if (const int s = call(MethodIndex("SETPOS"), At(Whole(call.value)))) return NestedCallFailure(s);
+  if (const int s = call(MethodIndex("SETPOS"), NestedCalls::At(call.Whole()))) return NestedCallFailure(s);
   if (const int s = ScanMarker(call, marker)) return s;
   return Blocks(call, page, marker + kBlocksAfterMarker, name);
 }
 
 int XoSigmaDos::Blocks(NestedCalls& call, const XoKavlerWks& page, int64_t block, char* name) {
-  if (const int s = call(MethodIndex("SETPOS"), At(block))) return NestedCallFailure(s);
+  if (const int s = call(MethodIndex("SETPOS"), NestedCalls::At(block))) return NestedCallFailure(s);
   if (const int s = call(MethodIndex("READ"), 4)) return NestedCallFailure(s);
-  for (int64_t length = Whole(call.value); length != 0; length = Whole(call.value)) {
+  for (int64_t length = call.Whole(); length != 0; length = call.Whole()) {
     if (const int s = call(MethodIndex("READ"), 4)) return NestedCallFailure(s);
-    const int64_t column = Whole(call.value) + 1;
+    const int64_t column = call.Whole() + 1;
     if (const int s = call(MethodIndex("READ"), 4)) return NestedCallFailure(s);
     // Checked before any column is added: a page holds no more.
     if (column < 1 || column > kMaxColumns) return StoreError(err::kImportRefused);
     if (page.EnsureColumns(static_cast<uint32_t>(column)) != 0) return Fail(err::kColumnNotAdded);
     if (const int s = call(MethodIndex("JUMP"), kRowCountAt - kColumnIndexAt - 8)) return NestedCallFailure(s);
     if (const int s = call(MethodIndex("READ"), 2)) return NestedCallFailure(s);
-    const int64_t rows = Whole(call.value);
+    const int64_t rows = call.Whole();
     const int32_t skip = TheState().Skip();
     const int64_t next = NextBlock(block, length, rows, skip);
     if (next < 0) return StoreError(err::kImportRefused);
@@ -100,7 +96,7 @@ int XoSigmaDos::Blocks(NestedCalls& call, const XoKavlerWks& page, int64_t block
       return NestedCallFailure(s);
     if (const int s = call(MethodIndex("JUMP"), skip)) return NestedCallFailure(s);
     block = next;
-    if (const int s = call(MethodIndex("SETPOS"), At(block))) return NestedCallFailure(s);
+    if (const int s = call(MethodIndex("SETPOS"), NestedCalls::At(block))) return NestedCallFailure(s);
     if (const int s = call(MethodIndex("READ"), 4)) return NestedCallFailure(s);
   }
   return 0;

@@ -56,11 +56,6 @@ static_assert(kTitleColumnAt + 2 + 6 == kTitleRecordBytes, "6 unused bytes end a
 // far, so the import stops there.
 constexpr double kLongestTitle = kTitleRecordBytes - kTitleAt;
 
-// A position as SetPos takes it: its low 32 bits, as GetPos gives them.
-int32_t At(int64_t position) { return static_cast<int32_t>(static_cast<uint32_t>(position)); }
-// Read gives whole numbers within 32 bits, signed or not.
-int64_t Whole(double value) { return static_cast<int64_t>(value); }
-
 // A kind byte that could not be read: the end of the file ends those records
 // quietly; any other failure is answered as it came.
 int SectionEnd(int status) {
@@ -100,9 +95,9 @@ int XoSigmaWin::Import(NestedCalls& call, const XoKavlerWks& page, char* name, c
   SetSetting(SettingIndex("NEWACTIONS"), 1);
   int64_t base = 0;
   if (const int s = FindBase(call, text, base)) return s;
-  if (const int s = call(MethodIndex("SETPOS"), At(base + kLastColumnAt))) return NestedFailure(s);
+  if (const int s = call(MethodIndex("SETPOS"), NestedCalls::At(base + kLastColumnAt))) return NestedFailure(s);
   if (const int s = call(MethodIndex("READ"), 2)) return NestedFailure(s);
-  const int64_t last = Whole(call.value);
+  const int64_t last = call.Whole();
   if (last >= 0 && page.EnsureColumns(static_cast<uint32_t>(last + 1)) != 0) return Fail(err::kColumnNotAdded);
   if (const int s = call(MethodIndex("READ"), 2)) return NestedFailure(s);
   if (const int s = Columns(call, page, last, name)) return s;
@@ -117,7 +112,7 @@ int XoSigmaWin::FindBase(NestedCalls& call, char* text, int64_t& base) {
   const int32_t at = std::strcmp(text, kMarker) == 0 ? kBaseAfterMarker : kBaseOtherwise;
   if (const int s = call(MethodIndex("SETPOS"), at)) return NestedFailure(s);
   if (const int s = call(MethodIndex("READ"), 4)) return NestedFailure(s);
-  base = Whole(call.value);
+  base = call.Whole();
   return 0;
 }
 
@@ -127,12 +122,12 @@ int XoSigmaWin::Columns(NestedCalls& call, const XoKavlerWks& page, int64_t last
     if (call.value != kColumnKind) return 0;
     if (const int s = call(MethodIndex("JUMP"), kColumnIndexAt - 1)) return NestedFailure(s);
     if (const int s = call(MethodIndex("READ"), 4)) return NestedFailure(s);
-    const int64_t column = Whole(call.value) + 1;
+    const int64_t column = call.Whole() + 1;
     if (!NameColumn(page, column, name)) return Fail(err::kImportNameRefused);
     if (const int s = call(MethodIndex("JUMP"), kAreaLengthAt - kColumnIndexAt - 4)) return NestedFailure(s);
     if (const int s = call(MethodIndex("READ"), 4)) return NestedFailure(s);
     // Rounded toward minus infinity; ARead refuses a negative count.
-    const int64_t length = Whole(call.value);
+    const int64_t length = call.Whole();
     const auto rows = static_cast<int32_t>(length / kCellBytes - (length % kCellBytes < 0 ? 1 : 0));
     if (const int s = call(MethodIndex("GETPOS"))) return NestedFailure(s);
     const auto cells = static_cast<int32_t>(call.value);
@@ -174,9 +169,9 @@ int XoSigmaWin::Cells(NestedCalls& call, const XoKavlerWks& page, int64_t column
 
 int XoSigmaWin::Titles(NestedCalls& call, const XoKavlerWks& page, int64_t last, char* text) {
   if (const int s = call(MethodIndex("GETPOS"))) return NestedFailure(s);
-  int64_t q = Whole(call.value);
+  int64_t q = call.Whole();
   if (const int s = call(MethodIndex("SIZE"))) return NestedFailure(s);
-  const int64_t size = Whole(call.value);
+  const int64_t size = call.Whole();
   for (int64_t k = 0; k <= last && q < size; ++k) {
     if (const int s = call(MethodIndex("READ"), 1)) return SectionEnd(s);
     if (call.value != kTitleKind) return 0;
@@ -184,13 +179,13 @@ int XoSigmaWin::Titles(NestedCalls& call, const XoKavlerWks& page, int64_t last,
     double length = 0;
     if (const int s = ReadZ(call, text, length)) return s;
     if (length > kLongestTitle) return StoreError(err::kImportRefused);
-    if (const int s = call(MethodIndex("SETPOS"), At(q + kTitleColumnAt))) return NestedFailure(s);
+    if (const int s = call(MethodIndex("SETPOS"), NestedCalls::At(q + kTitleColumnAt))) return NestedFailure(s);
     if (const int s = call(MethodIndex("READ"), 2)) return NestedFailure(s);
-    if (page.SetColumnText2(static_cast<int>(Whole(call.value)) + 1, text) != 0)
+    if (page.SetColumnText2(static_cast<int>(call.Whole()) + 1, text) != 0)
       return Fail(err::kImportTextRefused);
     q += kTitleRecordBytes;
     if (q >= size) return 0;
-    if (const int s = call(MethodIndex("SETPOS"), At(q))) return NestedFailure(s);
+    if (const int s = call(MethodIndex("SETPOS"), NestedCalls::At(q))) return NestedFailure(s);
   }
   return 0;
 }
