@@ -65,7 +65,7 @@ class RefHost {
 
   // ---- Datasets and worksheet pages (naming rules in host/workspace.h) ----
   // A page of `columns` columns named A, B, ...; null when the name is
-  // empty or taken.
+  // empty or taken, or `columns` is above kfio::kMaxColumns.
   HostPage* NewPage(const std::string& name, int columns = 1) {
     return workspace_.NewPage(name, columns);
   }

@@ -86,6 +86,7 @@ void HostPage::Free(const std::string& name) {
 }
 
 bool HostPage::AddColumn(std::string_view name) {
+  if (ColumnCount() >= kfio::kMaxColumns) return false;
   std::string chosen(name);
   if (chosen.empty()) {
     while (NameTaken(LetterName(nextLetter_))) ++nextLetter_;

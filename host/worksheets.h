@@ -38,7 +38,8 @@ class HostPage {
 
   // ---- Changes; each answers false where the module's call fails ----
   // Appends a column; an empty name takes the first letter name no column
-  // has. A name another column has is refused.
+  // has. A name another column has is refused, and so is a column beyond
+  // kfio::kMaxColumns.
   bool AddColumn(std::string_view name = {});
   // The removed column's dataset stays allocated (dead), so a handle the
   // module still holds never dangles.

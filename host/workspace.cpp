@@ -12,7 +12,7 @@ std::string Workspace::Key(std::string_view name) {
 }
 
 HostPage* Workspace::NewPage(std::string_view name, int columns) {
-  if (name.empty() || columns < 0 || FindPage(name) != nullptr) return nullptr;
+  if (name.empty() || columns < 0 || columns > kfio::kMaxColumns || FindPage(name) != nullptr) return nullptr;
   HostPage& page = pages_.emplace_back(std::string(name), columns);
   pageIndex_[Key(name)] = &page;
   return &page;

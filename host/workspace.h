@@ -20,7 +20,8 @@ namespace refhost {
 class Workspace {
  public:
   // ---- Pages ----
-  // Null when the name is empty or another page has it.
+  // Null when the name is empty or another page has it, or for more
+  // columns than a page holds (kfio::kMaxColumns).
   HostPage* NewPage(std::string_view name, int columns = 1);
   HostPage* FindPage(std::string_view name) const;
   std::vector<const HostPage*> Pages() const;  // in the order made

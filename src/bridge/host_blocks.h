@@ -101,6 +101,10 @@ inline constexpr std::size_t kPageNameMax = 119;
 // buffers for a text element (13382, 13384) and a column name (26625).
 inline constexpr std::size_t kTextElementMax = 259;
 inline constexpr std::size_t kColumnNameMax = 127;
+// A worksheet page holds at most this many columns: a host refuses to add
+// one more (26630), and an import refuses a column index at or beyond it
+// rather than ask for the columns before it.
+inline constexpr int32_t kMaxColumns = 32767;
 // Format code of the module's resize requests (13323).
 inline constexpr int64_t kResizeFormat = 32770;
 // Column type of the columns the module adds (26630), and the kind value

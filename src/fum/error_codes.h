@@ -106,5 +106,16 @@ inline constexpr int kBlockStopped = 1031;
 inline constexpr int kNotThisFormat = 41;
 inline constexpr int kNoWorksheet = 39;
 
+// Imports. The dataset name of a column could not be made or is longer than
+// a dataset lookup takes.
+inline constexpr ErrorPair kImportNameRefused{6, 20};
+// The text read into Z could not be fetched back, or the host refused it as
+// a column title.
+inline constexpr ErrorPair kImportTextRefused{6, 20};
+// A header field that would drive an import past what the file can hold: a
+// column beyond a page's column limit, a block that does not move on, a
+// title that runs past its record.
+inline constexpr int kImportRefused = 41;
+
 }  // namespace err
 }  // namespace kfio

@@ -20,8 +20,8 @@ class XoMathematica : public XoImportIO {
   static constexpr std::size_t kTokenMax = 121;
   // The most columns an import fills: each inner list costs the host a
   // column for as little as three bytes of file, so the count is bounded
-  // here rather than by the file's size.
-  static constexpr int kMaxColumns = 65536;
+  // by a page's column limit rather than by the file's size.
+  static constexpr int kMaxColumns = kfio::kMaxColumns;
 
  protected:
   int CheckArguments() override;

@@ -75,6 +75,8 @@ void FUM::BuildTables() {
   AddRows(methods_, &tWrite, {"TWRITE"});
   AddRows(methods_, &lWrite, {"LWRITE"});
   AddRows(methods_, &mathematica, {"MATHEMATICA"});
+  AddRows(methods_, &sigmaDos, {"SIGMADOS"});
+  AddRows(methods_, &sigmaWin, {"SIGMAWIN"});
   AddRows(methods_, &wksBlock, {"WKSBLOCK"});
   AddRows(methods_, &syntax, {"SYNTAX"});
   AddRows(methods_, &altSpell,

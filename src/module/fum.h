@@ -16,6 +16,8 @@
 #include "fum/queries.h"
 #include "fum/settings.h"
 #include "import/mathematica.h"
+#include "import/sigma_dos.h"
+#include "import/sigma_win.h"
 #include "text/block.h"
 #include "text/char_read.h"
 #include "text/line_token.h"
@@ -72,6 +74,8 @@ class FUM : public XoDLL, public FumState {
   XoTWrite tWrite;
   XoLWrite lWrite;
   XoMathematica mathematica;
+  XoSigmaDos sigmaDos;
+  XoSigmaWin sigmaWin;
   XoWksBlock wksBlock;
   XoSyntax syntax;
   XoAltSpell altSpell;
