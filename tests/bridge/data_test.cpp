@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "bridge/data.h"
@@ -102,17 +103,10 @@ class Data : public ::testing::Test {
 };
 
 TEST_F(Data, FinishResizesOnceToCoverWhatWasWritten) {
-  const struct {
-    const char* label;
-    int32_t writeFrom, writeTo;  // the elements written
-    int resizes;
-    int64_t to;
-  } cases[] = {
-      {"written past the end", 0, 10, 1, 10},
-      {"nothing written, nothing resized", 0, 0, 0, 0},
-      {"written inside: the extent stays", 2, 3, 1, 5},
-      {"one just past the end", 5, 6, 1, 6},
-  };
+  // The elements [writeFrom, writeTo) written; the resizes after, and the size asked.
+  const struct { const char* label; int32_t writeFrom, writeTo; int resizes; int64_t to; } cases[] = {
+      {"written past the end", 0, 10, 1, 10}, {"nothing written, nothing resized", 0, 0, 0, 0},
+      {"written inside: the extent stays", 2, 3, 1, 5}, {"one just past the end", 5, 6, 1, 6}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     host.calls.clear();
@@ -126,9 +120,7 @@ TEST_F(Data, FinishResizesOnceToCoverWhatWasWritten) {
     ASSERT_EQ(host.Count(op::kResize), c.resizes);
     if (c.resizes == 0) continue;
     const SizeBlock& size = host.Last(op::kResize).size;
-    EXPECT_EQ(size.from, 0);
-    EXPECT_EQ(size.to, c.to);
-    EXPECT_EQ(size.format, 32770);
+    EXPECT_EQ(std::make_tuple(size.from, size.to, size.format), std::make_tuple(int64_t{0}, c.to, 32770u));
   }
 }
 
@@ -158,8 +150,7 @@ TEST_F(Data, ElementsPairsAndRanges) {
 
   double pair[2] = {0, 0};
   EXPECT_EQ(d.GetPair(9, pair), 0);
-  EXPECT_EQ(pair[0], 2.0);  // the host's second double comes first
-  EXPECT_EQ(pair[1], 1.0);
+  EXPECT_EQ(std::make_pair(pair[0], pair[1]), std::make_pair(2.0, 1.0));  // the host's second double comes first
   EXPECT_EQ(d.GetPairInRange(5, pair), 1);  // range end is outside
   const int asked = host.Count(op::kGetPair);
   EXPECT_EQ(d.GetPairInRange(4, pair), 0);
@@ -170,11 +161,10 @@ TEST_F(Data, ElementsPairsAndRanges) {
 }
 
 TEST_F(Data, DivisionGuard) {
-  struct Case {
-    double x, y, expected;
-  } cases[] = {{1.0, 1e-309, kMissingValue}, {1e-300, 1e-10, 1e-290}, {6.0, 3.0, 2.0},
-               {0.0, 0.0, kMissingValue},   {-4.0, 0.5, -8.0},       {1e300, 1e-9, kMissingValue}};
-  for (const Case& c : cases)
+  const struct { double x, y, expected; } cases[] = {
+      {1.0, 1e-309, kMissingValue}, {1e-300, 1e-10, 1e-290}, {6.0, 3.0, 2.0},
+      {0.0, 0.0, kMissingValue},    {-4.0, 0.5, -8.0},       {1e300, 1e-9, kMissingValue}};
+  for (const auto& c : cases)
     EXPECT_DOUBLE_EQ(GuardedDivide(c.x, c.y), c.expected) << c.x << "/" << c.y;
 
   host.values = {{0, 2.0}, {1, 4.0}, {2, 1e300}, {3, 0.0}, {4, -6.0}};

@@ -19,7 +19,6 @@ namespace {
 // name ending in digits, methods with slots, with members, and one that fails.
 class IndexedNumbers : public XoNumeric {
   KFIO_DECLARE_DYNAMIC(IndexedNumbers, XoNumeric)
-
  public:
   std::vector<double> values{1.5, 2.5, 3.5};
   bool Has(int i) const { return i >= 0 && i < static_cast<int>(values.size()); }
@@ -32,7 +31,6 @@ class IndexedNumbers : public XoNumeric {
 
 class TwoSlots : public XoMethod {
   KFIO_DECLARE_DYNAMIC(TwoSlots, XoMethod)
-
  public:
   int number = AddArgument<XoReal>();
   int text = AddArgument<XoString>();
@@ -46,7 +44,6 @@ class TwoSlots : public XoMethod {
 
 class ThreeStrings : public XoMethod {
   KFIO_DECLARE_DYNAMIC(ThreeStrings, XoMethod)
-
  public:
   ThreeStrings() {
     for (int i = 0; i < 3; ++i) AddArgument<XoString>();
@@ -58,7 +55,6 @@ class ThreeStrings : public XoMethod {
 
 class Failing : public XoMethod {
   KFIO_DECLARE_DYNAMIC(Failing, XoMethod)
-
  public:
   int Execute(double* result, XoDLL&) override {
     *result = 42.0;
@@ -68,7 +64,6 @@ class Failing : public XoMethod {
 
 class WithMembers : public XoMethod {
   KFIO_DECLARE_DYNAMIC(WithMembers, XoMethod)
-
  public:
   XoInt mode;
   XoString name;
@@ -78,7 +73,6 @@ class WithMembers : public XoMethod {
 
 class TestModule : public XoDLL {
   KFIO_DECLARE_DYNAMIC(TestModule, XoDLL)
-
  public:
   IndexedNumbers x;
   XoInt plainX2;
@@ -110,13 +104,8 @@ class Framework : public ::testing::Test {
 TEST_F(Framework, IndexedNamesAndCounts) {
   using namespace access;
   module.plainX2.Store(77);
-  const struct {
-    const char* name;
-    uint16_t how;
-    double in;
-    int status;
-    double out;  // checked when the status is 1
-  } cases[] = {
+  // out: checked when the status is 1.
+  const struct { const char* name; uint16_t how; double in; int status; double out; } cases[] = {
       {"X1", kRead, 0, 1, 1.5}, {"x3", kRead, 0, 1, 3.5}, {"Y1", kRead, 0, 0, 0},
       {"X0", kRead, 0, 0, 0},   // no element 0: not found
       {"X4", kRead, 0, 2, 0},   // the member refuses index 3
@@ -127,9 +116,7 @@ TEST_F(Framework, IndexedNamesAndCounts) {
   for (const auto& c : cases) {
     double v = c.in;
     EXPECT_EQ(module.AccessProperty(c.name, c.how, &v), c.status) << c.name << " " << c.how;
-    if (c.status == 1) {
-      EXPECT_EQ(v, c.out) << c.name << " " << c.how;
-    }
+    EXPECT_EQ(v, c.status == 1 ? c.out : v) << c.name << " " << c.how;
   }
   EXPECT_EQ(module.x.values, (std::vector<double>{9.25, 2.5, 3.5, 0, 0}));
   EXPECT_EQ(module.plainX2.Int(), 9);
@@ -151,12 +138,13 @@ TEST_F(Framework, BoolAndResetValues) {
 
 TEST_F(Framework, ArgumentCutting) {
   const std::string longArg(700, 'q');
+  // slots: the texts expected, null where not given.
   const struct {
     const char* label;
     bool splits;
     std::string args;
     int status;
-    std::vector<const char*> slots;  // expected texts; null = not given
+    std::vector<const char*> slots;
     int lastErrorId;
   } cases[] = {
       {"three pieces", false, "x,y,z", 1, {"x", "y", "z"}, 0},
@@ -180,9 +168,7 @@ TEST_F(Framework, ArgumentCutting) {
         EXPECT_STREQ(module.three.Argument(i)->GetText(), c.slots[i]) << i;
       }
     }
-    if (c.lastErrorId) {
-      EXPECT_EQ(TheErrorLog().LastErrorId(), c.lastErrorId);
-    }
+    EXPECT_EQ(TheErrorLog().LastErrorId(), c.lastErrorId ? c.lastErrorId : TheErrorLog().LastErrorId());
   }
   // A text of 600 characters or more goes over unchanged, blanks and all,
   // and is still cut at commas.
@@ -230,14 +216,12 @@ TEST_F(Framework, MethodMembersAndPaths) {
 
   module.withMembers.name.SetText("a.dat");
   const std::vector<std::string> listed = {"MODE\t3", "NAME$\t\"a.dat\""};
-  const struct {
-    const char* path;
-    int answer;  // unknown parts are skipped
-  } paths[] = {{"with", 1}, {"nosuch.with", 1}, {"X", 0}, {"", 0}, {"TWO.X", 0}};
-  for (const auto& p : paths) {
+  // Unknown parts are skipped.
+  const std::pair<const char*, int> paths[] = {{"with", 1}, {"nosuch.with", 1}, {"X", 0}, {"", 0}, {"TWO.X", 0}};
+  for (const auto& [path, answer] : paths) {
     host.ClearOutput();
-    EXPECT_EQ(module.ListPath(p.path), p.answer) << p.path;
-    EXPECT_EQ(host.output, p.answer ? listed : std::vector<std::string>{}) << p.path;
+    EXPECT_EQ(module.ListPath(path), answer) << path;
+    EXPECT_EQ(host.output, answer ? listed : std::vector<std::string>{}) << path;
   }
 }
 
