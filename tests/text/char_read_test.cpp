@@ -7,8 +7,6 @@
 namespace kfio::testing {
 namespace {
 
-unsigned char* NoMemory(std::size_t) { throw std::bad_alloc(); }
-void NoRelease(unsigned char*) {}
 
 TEST_F(TextTest, CReadInBothModes) {
   const double miss = kMissingValue;
@@ -42,7 +40,7 @@ TEST_F(TextTest, CReadInBothModes) {
       host.SetStringVar('B', "old");
       const std::string setting = c.setting;
       if (setting == "pieces") XoBulk::SetPieceBytes(2);
-      if (setting == "memory") XoBulk::SetAllocator(NoMemory, NoRelease);
+      if (setting == "memory") NoMemory();
       if (setting == "readAt") fault::Fail(fault::Call::readAt, EIO);
       if (setting == "refuse")
         host.serviceProbe = [](uint32_t code) {

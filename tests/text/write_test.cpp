@@ -10,8 +10,6 @@ namespace {
 
 using namespace std::string_literals;
 
-unsigned char* NoMemory(std::size_t) { throw std::bad_alloc(); }
-void NoRelease(unsigned char*) {}
 
 // Every case writes into this file at offset 1.
 const std::string kBefore = "#####";
@@ -124,7 +122,7 @@ TEST_F(WriteTest, WriteFailuresInBothModes) {
         sys::g_calls.writeAt = [](int fd, const void* b, std::size_t n, uint64_t off, std::size_t& done) {
           return sys::kOsCalls.writeAt(fd, b, n / 2, off, done);
         };
-      if (setting == "memory") XoBulk::SetAllocator(NoMemory, NoRelease);
+      if (setting == "memory") NoMemory();
       NewMode(newMode);
       ExpectOutcome(Invoke(c.method, c.args), newMode ? c.byNew : c.byDefault);
       Finish();
