@@ -45,8 +45,7 @@ TEST(HostPageTest, AddedColumnsTakeTheFirstFreeLetterNameAndRowsSizeEveryColumn)
   HostPage page("W", 3);
   // Each change, then the name the next unnamed column gets.
   const struct { std::function<bool(HostPage&)> change; const char* added; } steps[] = {
-      {[](HostPage& p) { return p.RemoveColumn(2); }, "B"},
-      {[](HostPage& p) { return p.RenameColumn(1, "x"); }, "A"},
+      {[](HostPage& p) { return p.RemoveColumn(2); }, "B"}, {[](HostPage& p) { return p.RenameColumn(1, "x"); }, "A"},
       {[](HostPage& p) { return p.AddColumn("d"); }, "E"},  // "d" takes D, whatever the case
       {[](HostPage& p) { return p.RenameColumn(p.FindColumn("d"), "y"); }, "D"},
       {[](HostPage& p) { return p.RenameColumn(p.FindColumn("E"), "AA"); }, "E"},

@@ -84,8 +84,7 @@ TEST_F(WorksheetServices, KindsQueriesAndRowCount) {
   // `secondIsText`: whether column 2 holds text afterwards; column 1 never does.
   const struct { int32_t selector; int64_t column; int32_t value; uint64_t answer; bool secondIsText; } cases[] = {
       {1, 1, 3, 0, false},  // any other kind is accepted and changes nothing
-      {1, 2, kfio::kTextColumnKind, 0, true},
-      {1, 3, kfio::kTextColumnKind, 1, true},
+      {1, 2, kfio::kTextColumnKind, 0, true}, {1, 3, kfio::kTextColumnKind, 1, true},
       {2, 1, kfio::kTextColumnKind, 1, true},
       {1, 2, 0, 0, true},  // a text column stays one
   };
