@@ -25,8 +25,7 @@ TEST(NormalizeArguments, TrimsPiecesOutsideQuotes) {
   std::string longIn, longOut;  // a long text never grows
   for (int i = 0; i < 2000; ++i) longIn += " x ,", longOut += "x,";
   const struct { std::string in, out; } cases[] = {
-      {"", ""}, {"   ", ""}, {"\n a \n", "\n a \n"},
-      {"A, 2", "A,2"}, {" A ,\t2 ", "A,2"}, {"a b , c\td", "a b,c\td"},
+      {"", ""}, {"   ", ""}, {"\n a \n", "\n a \n"}, {"A, 2", "A,2"}, {" A ,\t2 ", "A,2"}, {"a b , c\td", "a b,c\td"},
       {"a,,c", "a,,c"}, {" , , ", ",,"}, {"a,", "a,"}, {longIn, longOut},
       {"\" x , y \" , 3", "\" x , y \",3"}, {"\"open , still ", "\"open , still "},
   };
@@ -56,8 +55,7 @@ TEST(FindSeparator, SkipsQuotedSeparators) {
 
 TEST(NormalizePart, TrimsBothEnds) {
   const struct { std::string in, out; } cases[] = {
-      {"", ""}, {" \t ", ""}, {"  abc  ", "abc"}, {"a  b", "a  b"},
-      {"\" a \" ", "\" a \""}, {"\"open  ", "\"open  "},
+      {"", ""}, {" \t ", ""}, {"  abc  ", "abc"}, {"a  b", "a  b"}, {"\" a \" ", "\" a \""}, {"\"open  ", "\"open  "},
   };
   for (const auto& c : cases) {
     std::vector<char> buffer = Buffer(c.in);
@@ -93,8 +91,7 @@ TEST(ArgumentText, StripsOnePairOfQuotesWithinTheOutBuffer) {
       {nullptr, 32, nullptr}, {"", 32, nullptr}, {"abc", 0, nullptr},  // expected null = none
       {";", 32, ";"}, {"\";\"", 32, ";"}, {"\",\"", 32, ","}, {"\"\"", 32, ""}, {"   ", 32, ""},
       {"\"", 32, "\""}, {"\"abc", 32, "\"abc"}, {"  \"x\"  ", 32, "x"},
-      {"\"\\t\"", 32, "\t"}, {"\"\\r\\n\\\"\\\\\"", 32, "\r\n\"\\"},
-      {"\"\\q\"", 32, "\\q"}, {"\"\\\"", 32, "\\"},
+      {"\"\\t\"", 32, "\t"}, {"\"\\r\\n\\\"\\\\\"", 32, "\r\n\"\\"}, {"\"\\q\"", 32, "\\q"}, {"\"\\\"", 32, "\\"},
       {"\"abcdef\"", 4, "abc"}, {"abcdef", 1, ""},
   };
   for (const auto& c : cases) {
@@ -141,8 +138,7 @@ TEST(TextToNumber, ReadsTheLeadingNumber) {
       {".5", 0.5}, {"0x1A", 0.0}, {"1,5", 1.0}, {"\r\n7", 7.0}, {"-0", -0.0},
       {"123456789012345678", 123456789012345678.0},
       {"", kMissingValue}, {"abc", kMissingValue}, {".", kMissingValue}, {"-", kMissingValue},
-      {"+-1", kMissingValue}, {"nan", kMissingValue}, {"Nancy", kMissingValue},
-      {nullptr, kMissingValue},
+      {"+-1", kMissingValue}, {"nan", kMissingValue}, {"Nancy", kMissingValue}, {nullptr, kMissingValue},
       {"1e999", HUGE_VAL}, {"-1e999", -HUGE_VAL}, {big.c_str(), HUGE_VAL},
       {"1e-999", 0.0}, {"-1e-999", -0.0}, {tiny.c_str(), 0.0},
   };
@@ -159,8 +155,7 @@ TEST(NextToken, WalksBlankSeparatedTokensCutToTheOutBuffer) {
       {"", 16, {}, {}}, {"  \t ", 16, {}, {}}, {"  a  ", 16, {"a"}, {1}},
       {"1 2.5\t-3", 16, {"1", "2.5", "-3"}, {1, 3, 2}}, {"x\r\ny\r", 16, {"x", "y"}, {1, 1}},
       // A long token is cut, but skipped whole and answered at its full length.
-      {"abcdefghij next", 5, {"abcd", "next"}, {10, 4}},
-      {"abcdefghij next", 1, {"", ""}, {10, 4}},
+      {"abcdefghij next", 5, {"abcd", "next"}, {10, 4}}, {"abcdefghij next", 1, {"", ""}, {10, 4}},
       {"abcdefghij next", 0, {}, {10, 4}},  // no out buffer at all
   };
   for (const auto& c : cases) {
