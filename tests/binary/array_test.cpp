@@ -74,9 +74,7 @@ TEST_F(Arrays, WriteLayoutsAndOneResize) {
 TEST_F(Arrays, BadArgumentsInBothModes) {
   // setting: set to `value` before the call.
   const struct {
-    const char *args, *setting = "";
-    int value = 0;
-    const char* method = "AREAD";
+    const char *args, *setting = ""; int value = 0; const char* method = "AREAD";
     Expect byDefault = {3, -1, 2}, byNew = {12, -1, 12};
   } cases[] = {
       {"d,1,4", "", 0, "AREAD", {1024, -1, 2}, {10, -1, 10}}, {"d,0,5,0", "", 0, "AREAD", {64, -1, 2}, {19, -1, 19}},

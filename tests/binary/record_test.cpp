@@ -53,14 +53,8 @@ class Records : public FumTest {
 TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
   // readBack: when it differs from the values.
   const struct {
-    const char *label, *layout;
-    int byteOrder;
-    bool newMode;
-    int records;
-    Columns values;
-    std::string bytes;
-    Columns readBack = {};
-    int writeError = 0;
+    const char *label, *layout; int byteOrder; bool newMode; int records; Columns values; std::string bytes;
+    Columns readBack = {}; int writeError = 0;
   } cases[] = {
       {"integers, signed by their field", "-BY|BY|-SH|SH|-T|T|-LO|LO", 0, false, 1,
        {{-1}, {255}, {-2}, {65535}, {-2}, {16777214}, {-2}, {4294967294}},
@@ -158,10 +152,7 @@ TEST_F(Records, BadInputInBothModes) {
   const Columns two = {{1, 2}, {3, 4}};
   // args: % stands for a page of the two columns above; page: its values after the call.
   const struct {
-    const char *label, *method, *args;
-    Expect byDefault, byNew;
-    Columns page;
-    const char* setting = "";
+    const char *label, *method, *args; Expect byDefault, byNew; Columns page; const char* setting = "";
   } cases[] = {
       {"no template", "READRECORD", "%,1", {1024, 0, 2}, {10, 0, 10}, two},
       {"an unknown type", "WRECORD", "%,1,XY", {16, 0, 16}, {16, 0, 16}, two},

@@ -83,7 +83,8 @@ TEST_F(RowBin, TheHostRefusingAnyCallButTheCommandLeavesNoRow) {
 }
 
 TEST_F(RowBin, FailedRowsInBothModes) {
-  const struct { std::string bytes; int nBytes; const char* args; Expect byDefault, byNew; double position; } cases[] = {
+  const struct { std::string bytes; int nBytes; const char* args; Expect byDefault, byNew; double position; }
+  cases[] = {
       {kShorts, 2, "W,2", {1024, -1, 2}, {10, -1, 10}, 0}, {kShorts, 2, "W,2,3", {3, -1, 2}, {12, -1, 12}, 0},
       {kShorts, 2, "W,-1,0", {3, -1, 2}, {12, -1, 12}, 0},
       {kShorts, 2, "W,65536,0", {3, -1, 2}, {12, -1, 12}, 0},  // beyond the row block's 16-bit count

@@ -62,7 +62,7 @@ TEST_F(Scalar, WritesUnderByteOrderAndSigned) {
 }
 
 TEST_F(Scalar, FailuresInBothModes) {
-  const double miss = kMissingValue;
+  constexpr double miss = kMissingValue;
   using E = CFileException;
   // file: its contents; setting: set to `value`, or "fault": the read fails with errno `value`.
   const struct {

@@ -11,27 +11,17 @@
 namespace kfio::testing {
 namespace {
 
-// What a transfer left behind.
+// What a transfer left behind: the result, Error, the position, the dataset d, and out.bin for a write.
 struct Left {
-  double result;
-  int error;
-  double position;
-  std::vector<double> values;  // the dataset d
-  std::string file;            // out.bin, for writes
+  double result; int error; double position; std::vector<double> values; std::string file;
   bool operator==(const Left&) const = default;
 };
 
 // bytes: in.bin; more: settings beyond nBytes and Skip; then what the whole transfer leaves in one buffer: Error,
 // the position, and the size of the dataset (of the file, for a write).
 struct Scenario {
-  const char* label;
-  std::string bytes;
-  int nBytes, skip, binType;
-  const char *method, *args;
-  std::function<void(FumTest&)> more;
-  int error = 0;
-  double position = 0;
-  std::size_t size = 0;
+  const char* label; std::string bytes; int nBytes, skip, binType; const char *method, *args;
+  std::function<void(FumTest&)> more; int error = 0; double position = 0; std::size_t size = 0;
 };
 
 class Streaming : public FumTest {

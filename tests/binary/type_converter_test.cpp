@@ -72,7 +72,8 @@ TEST(TypeConverterWrite, EncodesEveryPairInEveryByteOrder) {
     b.push_back(sign);
     return b;
   };
-  const struct { int kind, size, order; bool isSigned, newMode; double value; Bytes expected; int softError; } cases[] = {
+  const struct { int kind, size, order; bool isSigned, newMode; double value; Bytes expected; int softError; }
+  cases[] = {
       // 2-byte integers are reversed on writing only in the new error mode.
       {I, 2, 2, false, false, 300, {0x2C, 0x01}, 0}, {I, 2, 2, false, true, 300, {0x01, 0x2C}, 0},
       {I, 2, 1, false, false, 300, {0x2C, 0x01}, 0}, {I, 2, 1, false, true, 300, {0x01, 0x2C}, 0},
