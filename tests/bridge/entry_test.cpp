@@ -20,13 +20,8 @@ constexpr double kUnchecked = std::numeric_limits<double>::quiet_NaN();
 
 TEST(Entry, CommandCodesAndCallState) {
   // object: a method's name; member: a property's name or a method's arguments; value: after the call (3 before).
-  const struct {
-    const char *label, *object, *member;
-    uint16_t command;
-    uint32_t expected;
-    int32_t callState;
-    double value;
-  } cases[] = {
+  const struct { const char *label, *object, *member; uint16_t command; uint32_t expected; int32_t callState;
+                 double value; } cases[] = {
       {"read number", nullptr, "ERROR", 18, 1, -1, kUnchecked},
       {"flagged read number", nullptr, "ERROR", 18 | 0x8000, 1, 0, kUnchecked},
       {"assign number", nullptr, "WARNMSG", 17, 1, -1, 3.0},
