@@ -35,12 +35,7 @@ class BlockTest : public TextTest {
     if (const auto w = args.find('W'); w != std::string::npos) args.replace(w, 1, page_);
     return args;
   }
-  Lines Row() const {
-    const refhost::HostPage* p = host.Page(page_);
-    Lines cells;
-    for (int c = 1; p != nullptr && c <= p->ColumnCount(); ++c) cells.push_back(p->Column(c)->Text(0));
-    return cells;
-  }
+  Lines Row() const { return TextTest::Row(page_); }
 
  private:
   std::string page_;
@@ -48,7 +43,6 @@ class BlockTest : public TextTest {
 };
 
 TEST_F(BlockTest, StopsStoresAndFailsInBothModes) {
-  const double miss = kMissingValue, none = -99;  // a refused parse leaves the result alone
   const std::string f = "1,2\r\n3,4\r\n5\r\n";
   // byNew: none, as the default mode; text: A$ after the call ("old" before it); refuse: the host refuses the
   // string variable.
@@ -90,7 +84,8 @@ TEST_F(BlockTest, StopsStoresAndFailsInBothModes) {
       ASSERT_EQ(Set(c.settings), 1u);
       if (c.refuse) Refuse(op::kSetStringVar);
       NewMode(newMode);
-      ExpectOutcome(Invoke(newMode ? "ASCII" : "READASCII", args), newMode ? c.byNew.value_or(c.byDefault) : c.byDefault);
+      ExpectOutcome(Invoke(newMode ? "ASCII" : "READASCII", args),
+                    newMode ? c.byNew.value_or(c.byDefault) : c.byDefault);
       Disarm();
       EXPECT_EQ(host.StringVar('A'), c.text);
       EXPECT_EQ(Position(), c.position);

@@ -5,7 +5,6 @@ namespace kfio::testing {
 namespace {
 
 TEST_F(TextTest, CReadInBothModes) {
-  const double miss = kMissingValue, none = -99;  // a refused parse leaves the result alone
   // setting: "pieces": 2-byte pieces; "readAt": the read fails with EIO; "memory": no buffer; "refuse": the host
   // refuses the string variable.
   const struct {

@@ -55,8 +55,6 @@ TEST_F(TextTest, StoresAndLeavesThePosition) {
 }
 
 TEST_F(TextTest, FailuresInBothModes) {
-  const double miss = kMissingValue;
-  const double none = -99;  // a refused parse leaves the result alone
   using E = CFileException;
   // setting: set to `value`; "statFd"/"readAt": that call fails with EIO; "refuse": 4108 fails; "LREAD": an
   // LRead with `value` before.

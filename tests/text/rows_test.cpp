@@ -11,13 +11,6 @@ using Cells = std::vector<std::string>;
 
 class RowsTest : public TextTest {
  public:
-  // Every cell of one row as text ("" where none was written).
-  Cells Row(const char* page, int32_t row) const {
-    const refhost::HostPage* p = host.Page(page);
-    Cells cells;
-    for (int c = 1; p != nullptr && c <= p->ColumnCount(); ++c) cells.push_back(p->Column(c)->Text(row));
-    return cells;
-  }
   Cells Elements(const std::string& name) const {
     const refhost::HostDataset* d = host.Dataset(name);
     Cells out;
@@ -32,7 +25,7 @@ class RowsTest : public TextTest {
   }
   // Row 0 of the page, or the dataset's elements.
   Cells Stored(const std::string& method, const std::string& name) const {
-    return method == "READARRAY" ? Elements(name) : Row(name.c_str(), 0);
+    return method == "READARRAY" ? Elements(name) : Row(name);
   }
 
  private:
@@ -122,8 +115,6 @@ TEST_F(RowsTest, ReadArrayAcrossRunsAndGaps) {
 }
 
 TEST_F(RowsTest, FailuresInBothModes) {
-  const double miss = kMissingValue;
-  const double none = -99;  // a refused parse leaves the result alone
   using E = CFileException;
   const std::string longName(300, 'W');
   // args: % stands for a new page's or dataset's name; stored: row 0 of W, or the elements of D; setting:

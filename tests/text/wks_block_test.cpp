@@ -32,7 +32,6 @@ class WksBlockTest : public TextTest {
 
 TEST_F(WksBlockTest, LinesStopsAndFailuresInBothModes) {
   const std::string f = "1,2,3\n4 5 6\n";
-  const double none = -99;  // a refused parse leaves the result alone
   const int hardIO = E::hardIO;
   // byNew: none, as the default mode; fault: "nofile": FILENAME names no file; "closed": no current file;
   // "seek:N", "read:N": the (N+1)-th seek or read fails. A call seeks for GetPos, the stream's start, after each

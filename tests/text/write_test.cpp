@@ -62,7 +62,6 @@ TEST_F(WriteTest, WritesTheTextInBothModes) {
 }
 
 TEST_F(WriteTest, WriteFailuresInBothModes) {
-  const double miss = kMissingValue, none = -99;  // a refused parse leaves the result alone
   // written: what reached the file; setting: "full": the write fails with ENOSPC; "half": half the bytes go;
   // "memory": no buffer.
   const struct {
