@@ -1,9 +1,6 @@
 // ReadRecord and WriteRecord: bytes on disk in each byte order, record runs, bad input in both modes.
 #include <algorithm>
-#include <new>
-#include <stdexcept>
 
-#include "binary/bulk.h"
 #include "fum/fum_fixture.h"
 
 namespace kfio::testing {
@@ -19,16 +16,8 @@ std::string Hex(const std::string& text) {
   return bytes;
 }
 
-std::string Counting(int n) {
-  std::string s;
-  for (int i = 0; i < n; ++i) s.push_back(static_cast<char>(i));
-  return s;
-}
-
 class Records : public FumTest {
  public:
-  ~Records() override { XoBulk::ResetAllocator(); }
-
   // A new page, each column given its values; its name is unique to the call.
   std::string NewPage(const Columns& columns) {
     const std::string name = "P" + std::to_string(++pages_);
@@ -62,16 +51,10 @@ class Records : public FumTest {
 };
 
 TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
+  // readBack: when it differs from the values.
   const struct {
-    const char* label;
-    const char* layout;
-    int byteOrder;
-    bool newMode;
-    int records;
-    Columns values;
-    std::string bytes;
-    Columns readBack = {};  // when it differs from the values
-    int writeError = 0;
+    const char *label, *layout; int byteOrder; bool newMode; int records; Columns values; std::string bytes;
+    Columns readBack = {}; int writeError = 0;
   } cases[] = {
       {"integers, signed by their field", "-BY|BY|-SH|SH|-T|T|-LO|LO", 0, false, 1,
        {{-1}, {255}, {-2}, {65535}, {-2}, {16777214}, {-2}, {4294967294}},
@@ -111,15 +94,9 @@ TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
 }
 
 TEST_F(Records, ReadRuns) {
-  const struct {
-    const char* label;
-    std::string file;
-    const char* args;  // after the page name
-    Columns stored;
-    int error;
-    double result;
-    int position;
-  } cases[] = {
+  // args: after the page name.
+  const struct { const char* label; std::string file; const char* args; Columns stored; int error; double result;
+                 int position; } cases[] = {
       {"records one after another", Counting(20), "3,BY|SH|2|BY", {{0, 6, 12}, {513, 2055, 3597}, {5, 11, 17}}, 0, 3,
        18},
       {"the skip after the last record is not read", Counting(20), "5,SH|2", {{256, 1284, 2312, 3340, 4368}}, 0, 5,
@@ -163,7 +140,6 @@ TEST_F(Records, ColumnsAddedOneByOneAndRowsFromTheFirst) {
   EXPECT_EQ(Values(page), (Columns{{12, 4, 8}, {13, 5, 9}, {2, 6, 10}, {3, 7, 11}}));
 }
 
-unsigned char* Refuse(std::size_t) { throw std::bad_alloc(); }
 std::vector<std::size_t> g_requests;
 unsigned char* Counted(std::size_t bytes) {
   g_requests.push_back(bytes);
@@ -174,13 +150,9 @@ void Free(unsigned char* p) { delete[] p; }
 // Writes that fail write nothing; reads never buffer more than the 10 bytes the file holds.
 TEST_F(Records, BadInputInBothModes) {
   const Columns two = {{1, 2}, {3, 4}};
+  // args: % stands for a page of the two columns above; page: its values after the call.
   const struct {
-    const char* label;
-    const char* method;
-    const char* args;  // % stands for a page of the two columns above
-    Expect byDefault, byNew;
-    Columns page;  // after the call
-    const char* setting = "";
+    const char *label, *method, *args; Expect byDefault, byNew; Columns page; const char* setting = "";
   } cases[] = {
       {"no template", "READRECORD", "%,1", {1024, 0, 2}, {10, 0, 10}, two},
       {"an unknown type", "WRECORD", "%,1,XY", {16, 0, 16}, {16, 0, 16}, two},
@@ -200,32 +172,24 @@ TEST_F(Records, BadInputInBothModes) {
       {"a record larger than the file", "READRECORD", "%,1,16777215|BY", {33, 0, 0, 1.0}, {33, 0, 0, 1.0}, two},
   };
   for (const auto& c : cases) {
-    for (bool newMode : {false, true}) {
-      SCOPED_TRACE(std::string(c.label) + (newMode ? " (new mode)" : " (default mode)"));
-      const bool writing = std::string(c.method).find('W') != std::string::npos;
+    const bool writing = std::string(c.method).find('W') != std::string::npos;
+    const std::string setting = c.setting;
+    std::string page;
+    BothModes(c.label, c.method, [&] {
       OpenOutput(writing);
-      const std::string page = NewPage(two);
-      const std::string setting = c.setting;
+      page = NewPage(two);
       if (setting == "BYTEORDER") host.SetNumber("BYTEORDER", 3);
+      if (setting == "column") Refuse(op::kAddColumn);
       g_requests.clear();
-      XoBulk::SetAllocator(setting == "memory" ? Refuse : Counted, Free);
-      if (setting == "column")
-        host.serviceProbe = [](uint32_t code) {
-          if (code == op::kAddColumn) throw std::runtime_error("refused");
-        };
-      NewMode(newMode);
+      setting == "memory" ? NoMemory() : XoBulk::SetAllocator(Counted, Free);
       std::string args = c.args;
-      if (args[0] == '%') args.replace(0, 1, page);
-      ExpectOutcome(Invoke(c.method, args), newMode ? c.byNew : c.byDefault);
-      host.serviceProbe = nullptr;
-      XoBulk::ResetAllocator();
+      return args[0] == '%' ? args.replace(0, 1, page) : args;
+    }, c.byDefault, c.byNew, [&] {
       EXPECT_EQ(Values(page), c.page);
       for (std::size_t bytes : g_requests) EXPECT_LE(bytes, 10u);
       Call("CLOSEALL");
-      if (writing) {
-        EXPECT_EQ(Contents("out.bin"), "");
-      }
-    }
+      EXPECT_EQ(writing ? Contents("out.bin") : "", "");
+    });
   }
 }
 

@@ -1,7 +1,6 @@
 // ReadRowBin through the reference host: the rows it hands over and the host calls that carry them, the host
 // refusing each call, and failures in both error modes.
 #include <algorithm>
-#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -65,38 +64,28 @@ TEST_F(RowBin, EachCallAppendsOneRowBelowTheLast) {
 TEST_F(RowBin, TheHostRefusingAnyCallButTheCommandLeavesNoRow) {
   const std::vector<uint32_t> all = RowCalls(2, true);
   for (const uint32_t refused : {op::kAddColumn, op::kWorksheetHandle, op::kTakeRow, op::kRunCommand}) {
-    for (const bool newMode : {false, true}) {
-      const std::string name = "R" + std::to_string(refused) + (newMode ? "new" : "");
-      SCOPED_TRACE(name);
-      const refhost::HostPage* target = host.NewPage(name, 2);
+    const bool taken = refused == op::kRunCommand;  // its answer is not looked at
+    std::vector<uint32_t> made(all.begin(), std::find(all.begin(), all.end(), refused));
+    made.push_back(op::kAfterMethod);
+    const refhost::HostPage* target = nullptr;
+    BothModes(std::to_string(refused), "READROWBIN", [&] {
+      const std::string name = "R" + std::to_string(refused) + (target ? "new" : "");
+      target = host.NewPage(name, 2);
       Prepare(kShorts);
-      NewMode(newMode);
-      host.serviceProbe = [refused](uint32_t opcode) {
-        if (opcode == refused) throw std::runtime_error("refused");
-      };
-      const Outcome o = Invoke("READROWBIN", name + ",3,0");
-      host.serviceProbe = nullptr;
-      const bool taken = refused == op::kRunCommand;  // its answer is not looked at
-      ExpectOutcome(o, {taken ? 0 : newMode ? 20 : 6, -1, 0, 3.0});
-      std::vector<uint32_t> made(all.begin(), std::find(all.begin(), all.end(), refused));
-      made.push_back(op::kAfterMethod);
+      Refuse(refused);
+      return name + ",3,0";
+    }, {taken ? 0 : 6, -1, 0, 3.0}, {taken ? 0 : 20, -1, 0, 3.0}, [&] {
       EXPECT_EQ(host.calls, made);
       EXPECT_EQ(target->RowCount(), taken ? 1 : 0);
       EXPECT_EQ(Position(), 6);
-    }
+    });
   }
 }
 
 TEST_F(RowBin, FailedRowsInBothModes) {
-  const struct {
-    std::string bytes;
-    int nBytes;
-    const char* args;
-    Expect byDefault, byNew;
-    double position;
-  } cases[] = {
-      {kShorts, 2, "W,2", {1024, -1, 2}, {10, -1, 10}, 0},
-      {kShorts, 2, "W,2,3", {3, -1, 2}, {12, -1, 12}, 0},
+  const struct { std::string bytes; int nBytes; const char* args; Expect byDefault, byNew; double position; }
+  cases[] = {
+      {kShorts, 2, "W,2", {1024, -1, 2}, {10, -1, 10}, 0}, {kShorts, 2, "W,2,3", {3, -1, 2}, {12, -1, 12}, 0},
       {kShorts, 2, "W,-1,0", {3, -1, 2}, {12, -1, 12}, 0},
       {kShorts, 2, "W,65536,0", {3, -1, 2}, {12, -1, 12}, 0},  // beyond the row block's 16-bit count
       {kShorts, 2, "W,3,1", {43, -1, 0, 3}, {43, -1, 0, 3}, 6},
@@ -106,15 +95,11 @@ TEST_F(RowBin, FailedRowsInBothModes) {
       {"", 2, "W,3,0", {33, -1, 0, 3}, {33, -1, 0, 3}, 0},
   };
   for (const auto& c : cases) {
-    for (const bool newMode : {false, true}) {
-      SCOPED_TRACE(std::string(c.args) + (newMode ? " (new mode)" : " (default mode)"));
-      Prepare(c.bytes, c.nBytes);
-      NewMode(newMode);
-      ExpectOutcome(Invoke("READROWBIN", c.args), newMode ? c.byNew : c.byDefault);
+    BothModes(c.args, "READROWBIN", [&] { Prepare(c.bytes, c.nBytes); return c.args; }, c.byDefault, c.byNew, [&] {
       EXPECT_TRUE(host.commands.empty());
       EXPECT_EQ(page->RowCount(), 0);
       EXPECT_EQ(Position(), c.position);
-    }
+    });
   }
 }
 

@@ -62,16 +62,12 @@ TEST_F(Scalar, WritesUnderByteOrderAndSigned) {
 }
 
 TEST_F(Scalar, FailuresInBothModes) {
-  const double miss = kMissingValue;
+  constexpr double miss = kMissingValue;
   using E = CFileException;
+  // file: its contents; setting: set to `value`, or "fault": the read fails with errno `value`.
   const struct {
-    const char* label;
-    std::string file;  // contents; written when opened for reading
-    int openMode;
-    const char* method;
-    const char* args;
-    Expect byDefault, byNew;
-    const char* setting = "";  // set to `value`; "fault": the read fails with errno `value`
+    const char* label; std::string file; int openMode; const char *method, *args; Expect byDefault, byNew;
+    const char* setting = "";
     int value = 0;
   } cases[] = {
       {"Read past the end", "", 0, "READ", "2", {1158, 0, 2, 0}, {33, 0, 33, miss}},

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "bridge/data.h"
@@ -16,16 +17,10 @@
 namespace kfio {
 namespace {
 
-// Answers the dataset services from one map of index -> value for every
-// dataset, finds datasets of 5 elements and the page "Data1", and records
-// every call.
+// Answers the dataset services from one map of index -> value for every dataset, finds datasets of 5 elements
+// and the page "Data1", and records every call: its first argument, a lookup's name, a resize's block.
 struct RecordingHost {
-  struct Call {
-    uint32_t op;
-    uint64_t a;
-    std::string name;  // of a dataset lookup
-    SizeBlock size{};  // of a resize
-  };
+  struct Call { uint32_t op; uint64_t a; std::string name; SizeBlock size{}; };
   std::vector<Call> calls;
   std::map<int32_t, double> values;
   bool text = false;
@@ -47,11 +42,9 @@ struct RecordingHost {
           block->cell[1] = block->cell[3] = 5;
         }
         return 77;
-      case op::kSetElement: {
-        auto* e = reinterpret_cast<ElementBlock*>(b);
-        self.values[e->index] = e->value;
+      case op::kSetElement:
+        self.values[reinterpret_cast<ElementBlock*>(b)->index] = reinterpret_cast<ElementBlock*>(b)->value;
         return 0;
-      }
       case op::kGetElement: {
         auto* e = reinterpret_cast<ElementBlock*>(b);
         auto it = self.values.find(e->index);
@@ -81,13 +74,10 @@ struct RecordingHost {
   }
 
   int Count(uint32_t opcode) const {
-    int n = 0;
-    for (const Call& c : calls) n += c.op == opcode;
-    return n;
+    return static_cast<int>(std::count_if(calls.begin(), calls.end(), [=](const Call& c) { return c.op == opcode; }));
   }
   const Call& Last(uint32_t opcode) const {
-    auto is = [=](const Call& c) { return c.op == opcode; };
-    return *std::find_if(calls.rbegin(), calls.rend(), is);
+    return *std::find_if(calls.rbegin(), calls.rend(), [=](const Call& c) { return c.op == opcode; });
   }
 };
 
@@ -102,43 +92,31 @@ class Data : public ::testing::Test {
 };
 
 TEST_F(Data, FinishResizesOnceToCoverWhatWasWritten) {
-  const struct {
-    const char* label;
-    int32_t writeFrom, writeTo;  // the elements written
-    int resizes;
-    int64_t to;
-  } cases[] = {
-      {"written past the end", 0, 10, 1, 10},
-      {"nothing written, nothing resized", 0, 0, 0, 0},
-      {"written inside: the extent stays", 2, 3, 1, 5},
-      {"one just past the end", 5, 6, 1, 6},
-  };
+  // The elements [writeFrom, writeTo) written; the resizes after, and the size asked.
+  const struct { const char* label; int32_t writeFrom, writeTo; int resizes; int64_t to; } cases[] = {
+      {"written past the end", 0, 10, 1, 10}, {"nothing written, nothing resized", 0, 0, 0, 0},
+      {"written inside: the extent stays", 2, 3, 1, 5}, {"one just past the end", 5, 6, 1, 6}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     host.calls.clear();
     {
       XoResultData d("d");
-      EXPECT_EQ(d.RangeStart(), 0);
-      EXPECT_EQ(d.RangeEnd(), 5);
+      EXPECT_EQ(std::make_pair(d.RangeStart(), d.RangeEnd()), std::make_pair(0, 5));
       for (int32_t i = c.writeFrom; i < c.writeTo; ++i) EXPECT_EQ(d.SetValue(i, i * 1.5), 0);
       EXPECT_EQ(host.Count(op::kResize), 0);
     }
     ASSERT_EQ(host.Count(op::kResize), c.resizes);
     if (c.resizes == 0) continue;
     const SizeBlock& size = host.Last(op::kResize).size;
-    EXPECT_EQ(size.from, 0);
-    EXPECT_EQ(size.to, c.to);
-    EXPECT_EQ(size.format, 32770);
+    EXPECT_EQ(std::make_tuple(size.from, size.to, size.format), std::make_tuple(int64_t{0}, c.to, 32770u));
   }
 }
 
 TEST_F(Data, LookupsAndDetachedWrappers) {
   XoSourceData empty("");
-  EXPECT_FALSE(empty.IsAttached());
   EXPECT_TRUE(host.calls.empty());  // a source named "" is not looked up
-  EXPECT_EQ(empty.SetValue(0, 1.0), 1);
-  EXPECT_EQ(empty.GetValue(0), kMissingValue);
-  EXPECT_TRUE(empty.HasError());
+  EXPECT_EQ((std::tuple{empty.IsAttached(), empty.SetValue(0, 1.0), empty.GetValue(0), empty.HasError()}),
+            (std::tuple{false, 1, kMissingValue, true}));
   EXPECT_EQ(TheErrorLog().LastErrorId(), 1000);
 
   XoResultData unnamed(nullptr);
@@ -158,8 +136,7 @@ TEST_F(Data, ElementsPairsAndRanges) {
 
   double pair[2] = {0, 0};
   EXPECT_EQ(d.GetPair(9, pair), 0);
-  EXPECT_EQ(pair[0], 2.0);  // the host's second double comes first
-  EXPECT_EQ(pair[1], 1.0);
+  EXPECT_EQ(std::make_pair(pair[0], pair[1]), std::make_pair(2.0, 1.0));  // the host's second double comes first
   EXPECT_EQ(d.GetPairInRange(5, pair), 1);  // range end is outside
   const int asked = host.Count(op::kGetPair);
   EXPECT_EQ(d.GetPairInRange(4, pair), 0);
@@ -170,19 +147,17 @@ TEST_F(Data, ElementsPairsAndRanges) {
 }
 
 TEST_F(Data, DivisionGuard) {
-  struct Case {
-    double x, y, expected;
-  } cases[] = {{1.0, 1e-309, kMissingValue}, {1e-300, 1e-10, 1e-290}, {6.0, 3.0, 2.0},
-               {0.0, 0.0, kMissingValue},   {-4.0, 0.5, -8.0},       {1e300, 1e-9, kMissingValue}};
-  for (const Case& c : cases)
+  const struct { double x, y, expected; } cases[] = {
+      {1.0, 1e-309, kMissingValue}, {1e-300, 1e-10, 1e-290}, {6.0, 3.0, 2.0},
+      {0.0, 0.0, kMissingValue},    {-4.0, 0.5, -8.0},       {1e300, 1e-9, kMissingValue}};
+  for (const auto& c : cases)
     EXPECT_DOUBLE_EQ(GuardedDivide(c.x, c.y), c.expected) << c.x << "/" << c.y;
 
   host.values = {{0, 2.0}, {1, 4.0}, {2, 1e300}, {3, 0.0}, {4, -6.0}};
   XoResultData d("d");
   EXPECT_EQ(d.Shrink(1e-9), 0);
   EXPECT_DOUBLE_EQ(host.values[0], 2e9);
-  EXPECT_EQ(host.values[2], kMissingValue);
-  EXPECT_EQ(host.values[3], 0.0);
+  EXPECT_EQ(std::make_pair(host.values[2], host.values[3]), std::make_pair(kMissingValue, 0.0));
 }
 
 TEST_F(Data, ArithmeticMakesTemporaries) {
@@ -200,8 +175,7 @@ TEST_F(Data, ArithmeticMakesTemporaries) {
 
 TEST_F(Data, WorksheetPages) {
   XoKavlerWks missing("Nope");
-  EXPECT_FALSE(missing.IsValid());
-  EXPECT_EQ(missing.ColumnCount(), 0);
+  EXPECT_EQ(std::make_pair(missing.IsValid(), missing.ColumnCount()), std::make_pair(false, 0));
   EXPECT_EQ(TheErrorLog().LastErrorId(), 779);
 
   XoKavlerWks page("Data1");
@@ -211,9 +185,8 @@ TEST_F(Data, WorksheetPages) {
   char name[64];
   EXPECT_EQ(page.ColumnDatasetName(name, sizeof name, 2), 0);
   EXPECT_STREQ(name, "Data1_B");
-  EXPECT_EQ(page.SetColumnValue(0, 9), 1);  // column 0 never reaches the host
-  EXPECT_EQ(page.QueryColumn(0), 1);
-  EXPECT_EQ(page.QueryColumn(2), 0);
+  // Column 0 never reaches the host.
+  EXPECT_EQ((std::tuple{page.SetColumnValue(0, 9), page.QueryColumn(0), page.QueryColumn(2)}), (std::tuple{1, 1, 0}));
 
   host.text = true;
   EXPECT_EQ(page.SetCellValue(1, 0, 3.0), 1);  // a text column refuses numbers
@@ -227,8 +200,7 @@ TEST_F(Data, WorksheetPages) {
 TEST_F(Data, NoHostMeansNoDataset) {
   TheHostLink() = {};
   XoResultData d("d");
-  EXPECT_FALSE(d.IsAttached());
-  EXPECT_EQ(d.GetValue(0), kMissingValue);
+  EXPECT_EQ(std::make_pair(d.IsAttached(), d.GetValue(0)), std::make_pair(false, kMissingValue));
   char text[kTextElementMax + 1] = "left";
   EXPECT_EQ(d.GetText(0, text), 0);
   EXPECT_STREQ(text, "");

@@ -19,15 +19,9 @@ using refhost::RefHost;
 constexpr double kUnchecked = std::numeric_limits<double>::quiet_NaN();
 
 TEST(Entry, CommandCodesAndCallState) {
-  const struct {
-    const char* label;
-    const char* object;  // a method's name
-    const char* member;  // a property's name, or a method's arguments
-    uint16_t command;
-    uint32_t expected;
-    int32_t callState;
-    double value;  // after the call, which starts with 3
-  } cases[] = {
+  // object: a method's name; member: a property's name or a method's arguments; value: after the call (3 before).
+  const struct { const char *label, *object, *member; uint16_t command; uint32_t expected; int32_t callState;
+                 double value; } cases[] = {
       {"read number", nullptr, "ERROR", 18, 1, -1, kUnchecked},
       {"flagged read number", nullptr, "ERROR", 18 | 0x8000, 1, 0, kUnchecked},
       {"assign number", nullptr, "WARNMSG", 17, 1, -1, 3.0},
@@ -36,11 +30,9 @@ TEST(Entry, CommandCodesAndCallState) {
       {"flagged unknown name", nullptr, "NOSUCH", 18 | 0x8000, 2, 1, 3.0},
       {"string command on a number", nullptr, "ERROR", 19, 0, -1, kUnchecked},
       {"count of a plain number", nullptr, "ERROR", 2051, 2, -1, kUnchecked},
-      {"command 16", nullptr, "ERROR", 16, 2, -1, 3.0},
-      {"command 21", nullptr, "ERROR", 21, 2, -1, 3.0},
+      {"command 16", nullptr, "ERROR", 16, 2, -1, 3.0}, {"command 21", nullptr, "ERROR", 21, 2, -1, 3.0},
       {"flagged command 21", nullptr, "ERROR", 21 | 0x8000, 2, 0, 3.0},
-      {"command 2053", nullptr, "ERROR", 2053, 2, -1, 3.0},
-      {"method call", "LASTERRID", "", 3073, 1, -1, 77.0},
+      {"command 2053", nullptr, "ERROR", 2053, 2, -1, 3.0}, {"method call", "LASTERRID", "", 3073, 1, -1, 77.0},
       {"flagged method call does not run", "lastErrId", "", 3073 | 0x8000, 1, 0, 3.0},
       {"unknown method", "NOSUCHMETHOD", "", 3073, 0, -1, 3.0},
       {"flagged unknown method", "NOSUCHMETHOD", "", 3073 | 0x8000, 2, 1, 3.0},
@@ -52,9 +44,7 @@ TEST(Entry, CommandCodesAndCallState) {
     double value = 3.0;
     std::string member = c.member;
     EXPECT_EQ(host.Raw(c.object, member.data(), &value, c.command), c.expected);
-    if (!std::isnan(c.value)) {
-      EXPECT_EQ(value, c.value);
-    }
+    EXPECT_EQ(value, std::isnan(c.value) ? value : c.value);
     int32_t state = 99;
     char empty[1] = "";
     EXPECT_EQ(host.Raw(nullptr, empty, &state, 30), 1u);
@@ -68,16 +58,9 @@ TEST(Entry, ListingPlainFlaggedAndFallback) {
   EXPECT_EQ(host.List(), 1u);
   const std::vector<std::string> full = host.output;
   EXPECT_GE(full.size(), 5u);
-  const struct {
-    const char* object;
-    bool flagged;
-    uint32_t answer;
-    bool listsAll;
-  } cases[] = {
-      {nullptr, true, 2, false},
-      {"NOTAMETHOD", false, 1, true},  // an unknown path lists everything
-      {"LISTERR", false, 1, false},    // a method without members prints nothing
-  };
+  // An unknown path lists everything; a method without members prints nothing.
+  const struct { const char* object; bool flagged; uint32_t answer; bool listsAll; } cases[] = {
+      {nullptr, true, 2, false}, {"NOTAMETHOD", false, 1, true}, {"LISTERR", false, 1, false}};
   for (const auto& c : cases) {
     host.ClearOutput();
     EXPECT_EQ(host.List(c.object, c.flagged), c.answer);
@@ -87,17 +70,10 @@ TEST(Entry, ListingPlainFlaggedAndFallback) {
 
 TEST(Entry, NumbersByAnyCaseTruncateTowardZero) {
   RefHost host(&XODLL);
-  const struct {
-    const char* set;
-    double in;
-    const char* get;
-    double out;
-  } cases[] = {
-      {"error", 7, "Error", 7}, {"ERROR", 7, "eRrOr", 7}, {"Error", 0, "error", 0},
-      {"WARNMSG", 2.9, "WarnMsg", 2}, {"warnmsg", -2.9, "WARNMSG", -2},
-      {"WARNMSG", 0.5, "WARNMSG", 0},
-      {"WARNMSG", 1e300, "WARNMSG", 2147483647}, {"WARNMSG", -1e300, "WARNMSG", -2147483648.0},
-  };
+  const struct { const char* set; double in; const char* get; double out; } cases[] = {
+      {"error", 7, "Error", 7},       {"ERROR", 7, "eRrOr", 7},         {"Error", 0, "error", 0},
+      {"WARNMSG", 2.9, "WarnMsg", 2}, {"warnmsg", -2.9, "WARNMSG", -2}, {"WARNMSG", 0.5, "WARNMSG", 0},
+      {"WARNMSG", 1e300, "WARNMSG", 2147483647}, {"WARNMSG", -1e300, "WARNMSG", -2147483648.0}};
   for (const auto& c : cases) {
     double v = 0;
     EXPECT_EQ(host.SetNumber(c.set, c.in), 1u) << c.set;
@@ -121,6 +97,7 @@ TEST(Entry, StringsRoundTripAndStartEmpty) {
   EXPECT_EQ(text, std::string(kfio::kMaxStringValue, 'z'));
   host.SetString("MSG", "");
 }
+
 TEST(Entry, BadCallsAnswerFailure) {
   RefHost host(&XODLL);
   double v = 0;
@@ -133,15 +110,9 @@ TEST(Entry, BadCallsAnswerFailure) {
   EXPECT_EQ(XODLL(0, nullptr, name, &v, nullptr, 18), 1u);
   char empty[] = "";
   EXPECT_EQ(XODLL(0, nullptr, empty, nullptr, nullptr, 18), 1u);
-  std::string longName(100000, 'A');
-  EXPECT_EQ(XODLL(0, nullptr, longName.data(), &v, &RefHost::Trampoline, 18), 0u);
-  longName += "12";
-  EXPECT_EQ(XODLL(0, nullptr, longName.data(), &v, &RefHost::Trampoline, 18), 0u);
+  for (std::string longName : {std::string(100000, 'A'), std::string(100000, 'A') + "12"})
+    EXPECT_EQ(XODLL(0, nullptr, longName.data(), &v, &RefHost::Trampoline, 18), 0u);
 }
-
-}  // namespace
-
-namespace {
 
 // A host whose expression service throws, so the exception starts inside a
 // method's argument parsing and unwinds through the module.
@@ -161,19 +132,13 @@ uint64_t ThrowingHost(uint64_t, uint32_t opcode, uint64_t a, uint64_t b) {
 }
 
 TEST(Entry, NothingThrownInsideReachesTheHost) {
-  const struct {
-    Throw what;
-    const char* text;
-  } cases[] = {
-      {Throw::kBadAlloc, "out of memory"},
-      {Throw::kStd, "host broke"},
-      {Throw::kOther, "unknown exception"},
-  };
+  const std::pair<Throw, const char*> cases[] = {
+      {Throw::kBadAlloc, "out of memory"}, {Throw::kStd, "host broke"}, {Throw::kOther, "unknown exception"}};
   RefHost host(&XODLL);
   g_realHost = &host;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    g_throw = c.what;
+  for (const auto& [what, text] : cases) {
+    SCOPED_TRACE(text);
+    g_throw = what;
     std::string args = "5";
     double result = 0;
     uint32_t answer = 0;
@@ -181,7 +146,7 @@ TEST(Entry, NothingThrownInsideReachesTheHost) {
     EXPECT_EQ(answer, 2u);
     EXPECT_EQ(kfio::TheErrorLog().LastErrorId(), kfio::errid::kCaughtException);
     const auto& newest = kfio::TheErrorLog().At(kfio::TheErrorLog().Position());
-    EXPECT_EQ(newest.text.value_or(""), c.text);
+    EXPECT_EQ(newest.text.value_or(""), text);
     // The module goes on serving calls.
     double nBytes = 0;
     EXPECT_EQ(host.SetNumber("NBYTES", 2), 1u);

@@ -8,12 +8,7 @@ namespace {
 class FailureRows;
 using Setup = std::function<std::string(FailureRows&)>;  // returns the argument text
 
-struct Row {
-  const char* label;
-  Setup setup;
-  const char* method;
-  Expect byDefault, byNew;
-};
+struct Row { const char* label; Setup setup; const char* method; Expect byDefault, byNew; };
 
 constexpr double kMiss = kMissingValue;
 using E = CFileException;
@@ -53,6 +48,8 @@ TEST_F(FailureRows, HandlesAndTheCurrentFile) {
       {"huge handle", Args("100000"), "GETPOS", {3, 0, 2, -99}, {13, 0, 269, -99}},
       {"stale hFile", [](auto& t) { t.host.SetNumber("HFILE", 7); return ""; }, "CLOSE", {1024, 9, 1024, -99},
        {14, 0, 14, -99}},
+      {"close twice", [](auto& t) { t.OpenTen(); t.Call("CLOSE"); return ""; }, "CLOSE", {1024, 9, 1024, -99},
+       {14, 0, 14, -99}},
       // Every file method clears Error and SysErr first.
       {"success after a failure",
        [](auto& t) { t.OpenTen(); TheFum().error.Store(77); TheFum().sysErr.Store(77); return ""; }, "GETPOS",
@@ -72,28 +69,14 @@ TEST_F(FailureRows, OpenRows) {
   });
 }
 
-TEST_F(FailureRows, CloseRows) {
-  RunRows({
-      {"close throws", Opened("", C::close, EIO), "CLOSE", {1156, 5, 2, -1}, {23, E::hardIO, 23, -1}},
-      {"close twice", [](auto& t) { t.OpenTen(); t.Call("CLOSE"); return ""; }, "CLOSE",
-       {1024, 9, 1024, -99}, {14, 0, 14, -99}},
-  });
-}
-
-// A close that fails forgets the current file in the new mode only; its
-// entry stays in the table either way.
+// A close that fails forgets the current file in the new mode only; its entry stays in the table either way.
 TEST_F(FailureRows, AFailedCloseKeepsTheCurrentFileInTheDefaultModeOnly) {
-  for (bool newMode : {false, true}) {
-    SCOPED_TRACE(newMode ? "new mode" : "default mode");
-    Fresh();
-    const int h = OpenTen();
-    fault::Fail(C::close, EIO);
-    NewMode(newMode);
-    Invoke("CLOSE", "");
-    EXPECT_EQ(Number("HFILE"), newMode ? -1 : h);
-    EXPECT_EQ(Invoke("LISTALL", "").result, 1);
-  }
-  Fresh();
+  int h = 0;
+  BothModes("close throws", "CLOSE", [&] { h = OpenTen(); fault::Fail(C::close, EIO); return ""; },
+            {1156, 5, 2, -1}, {23, E::hardIO, 23, -1}, [&] {
+              EXPECT_EQ(Number("HFILE"), Number("NEWACTIONS") ? -1 : h);
+              EXPECT_EQ(Invoke("LISTALL", "").result, 1);
+            });
 }
 
 TEST_F(FailureRows, PositioningRows) {

@@ -6,7 +6,7 @@
 namespace kfio::testing {
 namespace {
 
-TEST_F(FumTest, OpenUsesAndKeepsTheFileName) {
+TEST_F(FumTest, OpenUsesTheFileNameNeverTruncatesAndCreatesNothingOnFailure) {
   host.SetString("FILENAME", MakeFile("a.dat", "aaa"));
   const Outcome o = Invoke("OPEN", "");
   ASSERT_EQ(o.status, 0);
@@ -18,9 +18,8 @@ TEST_F(FumTest, OpenUsesAndKeepsTheFileName) {
   OpenFile(Path("c.dat"), 257);  // a missing file is created; the low byte of the mode counts
   EXPECT_EQ(TheFum().hFile.currentEntry->openMode, 1);
   EXPECT_EQ(Number("MODE"), 0);  // a mode argument leaves the property
-}
 
-TEST_F(FumTest, OpenNeverTruncatesAndFailuresCreateNothing) {
+  // Open never truncates, and a failed open creates nothing.
   const std::string path = MakeFile("keep.bin", "0123456789");
   OpenFile(path, 1);
   Call("WRITE");  // no value: nothing is written

@@ -8,9 +8,12 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
+#include "binary/bulk.h"
 #include "bridge/entry.h"
 #include "module/fum.h"
 #include "host/ref_host.h"
@@ -30,6 +33,13 @@ struct Expect {
   int error, sysErr, status;
   std::optional<double> result = {};
 };
+
+// n bytes: first, first + step, first + 2 * step, ...
+inline std::string Counting(int n, int step = 1, int first = 0) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s.push_back(static_cast<char>(first + i * step));
+  return s;
+}
 
 inline void ExpectOutcome(const Outcome& o, const Expect& e) {
   EXPECT_EQ(o.error, e.error);
@@ -52,12 +62,28 @@ class FumTest : public ::testing::Test {
   }
   ~FumTest() override { Fresh(); }
 
-  // No faults, the default mode, no files, settings reset.
+  // Nothing armed, the default mode, no files, settings reset.
   void Fresh() {
-    fault::Clear();
+    Disarm();
     NewMode(false);
     Call("CLOSEALL");
     Call("RESET");
+  }
+  // Puts back what a case armed: failing system calls, a refusing host, the bulk allocator and piece size.
+  void Disarm() {
+    fault::Clear();
+    host.serviceProbe = nullptr;
+    XoBulk::ResetAllocator();
+  }
+  // The host throws out of service `opcode`, as a host that refuses it.
+  void Refuse(uint32_t opcode) {
+    host.serviceProbe = [opcode](uint32_t code) {
+      if (code == opcode) throw std::runtime_error("refused");
+    };
+  }
+  // The bulk transfer gets no buffer at all.
+  static void NoMemory() {
+    XoBulk::SetAllocator([](std::size_t) -> unsigned char* { throw std::bad_alloc(); }, [](unsigned char*) {});
   }
   void NewMode(bool on) { host.SetNumber("NEWACTIONS", on ? 1 : 0); }
   // A call as a script makes it, through XODLL; the result is dropped.
@@ -95,16 +121,18 @@ class FumTest : public ::testing::Test {
     return host.output;
   }
 
-  // One call from a fresh state in each error mode; `setup` prepares in the
-  // default mode and gives the arguments.
+  // One call from a fresh state in each error mode; `setup` prepares in the default mode and gives the
+  // arguments; `after`, with nothing armed any more, checks what the call left.
   void BothModes(const std::string& label, const char* method, const std::function<std::string()>& setup,
-                 const Expect& byDefault, const Expect& byNew) {
+                 const Expect& byDefault, const Expect& byNew, const std::function<void()>& after = {}) {
     for (bool newMode : {false, true}) {
       SCOPED_TRACE(label + (newMode ? " (new mode)" : " (default mode)"));
       Fresh();
       const std::string args = setup();
       NewMode(newMode);
       ExpectOutcome(Invoke(method, args), newMode ? byNew : byDefault);
+      Disarm();
+      if (after) after();
     }
     Fresh();
   }

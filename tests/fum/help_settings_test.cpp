@@ -42,12 +42,9 @@ TEST_F(FumTest, SyntaxLines) {
 
 TEST_F(FumTest, AlternateSpellings) {
   const std::pair<const char*, Lines> cases[] = {
-      {"tostart", {"REWIND", "TOSTART", "TOBEGIN", "TOBEGINNING"}},
-      {"nbyte", {"NBYTES", "NBYTE"}},
-      {"ListSep", {"LISTSEP"}},
-      {"new", {"NEWACTIONS", "NEWACTION", "NEW"}},
+      {"tostart", {"REWIND", "TOSTART", "TOBEGIN", "TOBEGINNING"}}, {"nbyte", {"NBYTES", "NBYTE"}},
+      {"ListSep", {"LISTSEP"}}, {"new", {"NEWACTIONS", "NEWACTION", "NEW"}}, {"name", {"FILENAME", "NAME"}},
       {"altspell", {"ALTERNATESPELLINGS", "ALTERNATESPELLING", "ALTSPELLINGS", "ALTSPELLING", "ALTSPELL"}},
-      {"name", {"FILENAME", "NAME"}},
       {"zzz", {}},
       {"", {"Properties available in FUM: ", "NEWACTIONS", "NEWACTION", "NEW", "FILENAME", "NAME", "WKSNAME",
             "WORKSHEETNAME", "MODE", "OPENMODE", "HFILE", "NBYTES", "NBYTE", "BYTEORDER", "SIGNED", "SKIP",

@@ -78,13 +78,11 @@ TEST_F(HighLevel, SettingsAndTheCurrentFileComeBackAndErrorKeepsTheNestedCode) {
 
 TEST_F(HighLevel, RestoreOrderAndChecks) {
   const auto close = [](XoDLL& m) { double r; return Nested(m, "CLOSE", &r); };
+  // open: a.bin is current before the call; scriptNBytes: set in the default mode, so unchecked; then the nested
+  // body, Error, and the settings after (hFile 1: a.bin's handle).
   const struct {
-    const char* label;
-    bool newMode, open;   // open: a.bin is current before the call
-    double scriptNBytes;  // set in the default mode, so unchecked
-    std::function<int(XoDLL&)> body;
-    int error;
-    double newActions, nBytes, hFile;  // hFile 1: a.bin's handle
+    const char* label; bool newMode, open; double scriptNBytes; std::function<int(XoDLL&)> body; int error;
+    double newActions, nBytes, hFile;
   } cases[] = {
       // NEWACTIONS first: nBytes 5 then goes back unchecked.
       {"nested new mode", false, true, 5,
@@ -110,28 +108,19 @@ TEST_F(HighLevel, RestoreOrderAndChecks) {
   }
 }
 
-// Each form in AREAD's five slots; "-": not given, though every slot was given before.
+// AREAD's five slots after nested calls with each kind of argument in each place the forms allow, from none to
+// all five; "-": not given, though every slot was given before.
+template <typename... A>
+std::function<int(XoDLL&, double*)> ARead(A... args) {
+  return [=](XoDLL& m, double* r) { return Nested(m, "AREAD", r, args...); };
+}
+
 TEST_F(HighLevel, EveryArgumentFormFillsItsSlots) {
-  using F = std::function<int(XoDLL&, double*)>;
-  const std::pair<F, const char*> cases[] = {
-      {[](XoDLL& m, double* r) { return Nested(m, "AREAD", r); }, "-|-|-|-|-"},
-      {[](XoDLL& m, double* r) { return Nested(m, "AREAD", r, 7); }, "XoInt 7|-|-|-|-"},
-      {[](XoDLL& m, double* r) { return Nested(m, "AREAD", r, 7, -8); }, "XoInt 7|XoInt -8|-|-|-"},
-      {[](XoDLL& m, double* r) { return Nested(m, "AREAD", r, 1, 2, 3); }, "XoInt 1|XoInt 2|XoInt 3|-|-"},
-      {[](XoDLL& m, double* r) { return Nested(m, "AREAD", r, 2.5); }, "XoReal 2.5|-|-|-|-"},
-      {[](XoDLL& m, double* r) { return Nested(m, "AREAD", r, 2.5, 4); }, "XoReal 2.5|XoInt 4|-|-|-"},
-      {[](XoDLL& m, double* r) { return Nested(m, "AREAD", r, -0.5, 4, 5); }, "XoReal -0.5|XoInt 4|XoInt 5|-|-"},
-      {[](XoDLL& m, double* r) { return Nested(m, "AREAD", r, "d"); }, "XoString d|-|-|-|-"},
-      {[](XoDLL& m, double* r) { return Nested(m, "AREAD", r, "d", "e"); }, "XoString d|XoString e|-|-|-"},
-      {[](XoDLL& m, double* r) { return Nested(m, "AREAD", r, "d", 1); }, "XoString d|XoInt 1|-|-|-"},
-      {[](XoDLL& m, double* r) { return Nested(m, "AREAD", r, "d", 1, 2); }, "XoString d|XoInt 1|XoInt 2|-|-"},
-      {[](XoDLL& m, double* r) { return Nested(m, "AREAD", r, "d", 1, 2, 3); }, "XoString d|XoInt 1|XoInt 2|XoInt 3|-"},
-      {[](XoDLL& m, double* r) { return Nested(m, "AREAD", r, "d", 1, 2, 3, 4); },
-       "XoString d|XoInt 1|XoInt 2|XoInt 3|XoInt 4"},
-      {[](XoDLL& m, double* r) { return Nested(m, "AREAD", r, "d", 1, "e"); }, "XoString d|XoInt 1|XoString e|-|-"},
-      {[](XoDLL& m, double* r) { return Nested(m, "AREAD", r, "d", 1, "e", 2); },
-       "XoString d|XoInt 1|XoString e|XoInt 2|-"},
-  };
+  const std::pair<std::function<int(XoDLL&, double*)>, const char*> cases[] = {
+      {ARead(), "-|-|-|-|-"}, {ARead(7, -8), "XoInt 7|XoInt -8|-|-|-"},
+      {ARead(-0.5, 4, 5), "XoReal -0.5|XoInt 4|XoInt 5|-|-"}, {ARead("d", "e"), "XoString d|XoString e|-|-|-"},
+      {ARead("d", 1, 2, 3, 4), "XoString d|XoInt 1|XoInt 2|XoInt 3|XoInt 4"},
+      {ARead("d", 1, "e", 2), "XoString d|XoInt 1|XoString e|XoInt 2|-"}};
   XoMethod& aread = TheFum().aRead;
   for (const auto& [call, slots] : cases) {
     for (int i = 0; i < aread.ArgumentCount(); ++i) aread.Argument(i)->SetGiven(true);

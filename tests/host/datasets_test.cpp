@@ -1,5 +1,5 @@
-// Tests of the host's own objects: dataset storage and sizing, text
-// elements, page columns, and the naming rules of the workspace.
+// Tests of the host's own objects: dataset storage and sizing, page columns,
+// and the naming rules of the workspace.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -25,37 +25,27 @@ TEST(HostDatasetTest, WritesPastTheEndGrowButOnlyResizeSetsTheSize) {
   EXPECT_EQ(d.Value(0), kMissing);  // outside [0, size)
 
   ASSERT_TRUE(d.Resize(far + 1));
-  struct Case { int32_t index; double value; };
-  const Case cases[] = {{0, 0.5}, {1, kMissing}, {17, 17.5}, {18, kMissing},
-                        {BlockStore::kBlockSize, BlockStore::kBlockSize + 0.5},
-                        {2 * BlockStore::kBlockSize, kMissing}, {far, far + 0.5}, {far + 1, kMissing}};
-  for (const Case& c : cases) EXPECT_EQ(d.Value(c.index), c.value) << c.index;
+  const struct { int32_t index; double value; } cases[] = {
+      {0, 0.5}, {1, kMissing}, {17, 17.5}, {18, kMissing}, {BlockStore::kBlockSize, BlockStore::kBlockSize + 0.5},
+      {2 * BlockStore::kBlockSize, kMissing}, {far, far + 0.5}, {far + 1, kMissing}};
+  for (const auto& c : cases) EXPECT_EQ(d.Value(c.index), c.value) << c.index;
 
-  // Shrinking forgets: growing again shows the missing value, not old data.
-  ASSERT_TRUE(d.Resize(10));
-  ASSERT_TRUE(d.Resize(far + 1));
-  EXPECT_EQ(d.Value(0), 0.5);
-  EXPECT_EQ(d.Value(17), kMissing);
-  EXPECT_EQ(d.Value(far), kMissing);
-  EXPECT_FALSE(d.Resize(-1));
-
-  // A write past a forgotten stretch leaves the stretch missing, never stale.
+  // Shrinking forgets, within a block and whole blocks: a write past the end
+  // or growing again shows the missing value, never stale data.
   for (int32_t i = 0; i < 20; ++i) d.SetValue(i, i);
   ASSERT_TRUE(d.Resize(5));
   d.SetValue(12, 12.5);
-  ASSERT_TRUE(d.Resize(20));
-  for (int32_t i : {4, 5, 11, 12, 13})
+  ASSERT_TRUE(d.Resize(far + 1));
+  EXPECT_FALSE(d.Resize(-1));
+  for (int32_t i : {4, 5, 11, 12, 13, 19, far})
     EXPECT_EQ(d.Value(i), i == 4 ? 4.0 : i == 12 ? 12.5 : kMissing) << i;
 }
 
 TEST(HostPageTest, AddedColumnsTakeTheFirstFreeLetterNameAndRowsSizeEveryColumn) {
   HostPage page("W", 3);
-  const struct {
-    std::function<bool(HostPage&)> change;
-    const char* added;  // the name the next unnamed column gets
-  } steps[] = {
-      {[](HostPage& p) { return p.RemoveColumn(2); }, "B"},
-      {[](HostPage& p) { return p.RenameColumn(1, "x"); }, "A"},
+  // Each change, then the name the next unnamed column gets.
+  const struct { std::function<bool(HostPage&)> change; const char* added; } steps[] = {
+      {[](HostPage& p) { return p.RemoveColumn(2); }, "B"}, {[](HostPage& p) { return p.RenameColumn(1, "x"); }, "A"},
       {[](HostPage& p) { return p.AddColumn("d"); }, "E"},  // "d" takes D, whatever the case
       {[](HostPage& p) { return p.RenameColumn(p.FindColumn("d"), "y"); }, "D"},
       {[](HostPage& p) { return p.RenameColumn(p.FindColumn("E"), "AA"); }, "E"},
@@ -89,12 +79,9 @@ TEST(HostPageTest, AWidePageIsNamedInLinearTime) {
 
 TEST(WorkspaceTest, NamesFindOrMakeDatasets) {
   Workspace ws;
-  HostPage* w = ws.NewPage("W", 2);
-  HostPage* wx = ws.NewPage("w_x", 1);
-  ASSERT_NE(w, nullptr);
-  ASSERT_NE(wx, nullptr);
-  EXPECT_EQ(ws.NewPage("w", 1), nullptr);
-  EXPECT_EQ(ws.NewPage("", 1), nullptr);
+  HostPage *w = ws.NewPage("W", 2), *wx = ws.NewPage("w_x", 1);
+  ASSERT_TRUE(w && wx);
+  EXPECT_TRUE(ws.NewPage("w", 1) == nullptr && ws.NewPage("", 1) == nullptr);
   EXPECT_EQ(ws.FindPage("W_X"), wx);
 
   EXPECT_EQ(ws.FindDataset("w_b"), w->Column(2));
@@ -102,16 +89,12 @@ TEST(WorkspaceTest, NamesFindOrMakeDatasets) {
   EXPECT_EQ(ws.FindDataset("W_Data"), nullptr);  // finding makes nothing
   EXPECT_EQ(w->ColumnCount(), 2);
 
-  struct Case { const char* name; const char* made; int wColumns; int wxColumns; };
-  const Case cases[] = {
-      {"W_Data", "W_Data", 3, 1},    // an existing page gets the column
-      {"w_x_y", "w_x_y", 3, 2},      // the longest page name wins
-      {"W_", "W_", 3, 2},            // no column name: free-standing
-      {"free", "free", 3, 2},
-      {"FREE", "free", 3, 2},        // found again, whatever the case
-      {"Q_r", "Q_r", 3, 2},          // no page Q: free-standing
-  };
-  for (const Case& c : cases) {
+  const struct { const char* name; const char* made; int wColumns, wxColumns; } cases[] = {
+      {"W_Data", "W_Data", 3, 1},  // an existing page gets the column
+      {"w_x_y", "w_x_y", 3, 2},    // the longest page name wins
+      {"W_", "W_", 3, 2},          // no column name: free-standing
+      {"free", "free", 3, 2}, {"FREE", "free", 3, 2}, {"Q_r", "Q_r", 3, 2}};  // found again; no page Q
+  for (const auto& c : cases) {
     HostDataset* d = ws.FindOrMake(c.name);
     ASSERT_NE(d, nullptr) << c.name;
     EXPECT_EQ(d->Name(), c.made);
@@ -119,8 +102,7 @@ TEST(WorkspaceTest, NamesFindOrMakeDatasets) {
     EXPECT_EQ(wx->ColumnCount(), c.wxColumns) << c.name;
   }
   EXPECT_EQ(ws.FindOrMake(""), nullptr);
-  EXPECT_EQ(ws.NewDataset("w_a"), nullptr);  // a column has the name
-  EXPECT_EQ(ws.NewDataset("Free"), nullptr);
+  EXPECT_TRUE(ws.NewDataset("w_a") == nullptr && ws.NewDataset("Free") == nullptr);  // a column's name; taken
   std::vector<std::string> names;
   for (const HostDataset* d : ws.Datasets()) names.push_back(d->Name());
   EXPECT_EQ(names, (std::vector<std::string>{"W_", "free", "Q_r"}));

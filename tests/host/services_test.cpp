@@ -29,12 +29,9 @@ TEST_F(Services, PrintLineEchoesAndEveryCallIsRecorded) {
 }
 
 TEST_F(Services, StringVariablesByLetterIndex) {
-  EXPECT_EQ(Call(op::kSetStringVar, Addr("alpha"), 0), 0u);
-  EXPECT_EQ(Call(op::kSetStringVar, Addr("zulu"), 25), 0u);
-  EXPECT_EQ(Call(op::kSetStringVar, Addr("x"), 26), 1u);
-  EXPECT_EQ(host.StringVar('A'), "alpha");
-  EXPECT_EQ(host.StringVar('z'), "zulu");
-  EXPECT_EQ(host.StringVar('1'), "");
+  const struct { const char* text; uint64_t index, answer; } sets[] = {{"alpha", 0, 0}, {"zulu", 25, 0}, {"x", 26, 1}};
+  for (const auto& c : sets) EXPECT_EQ(Call(op::kSetStringVar, Addr(c.text), c.index), c.answer) << c.index;
+  EXPECT_EQ(host.StringVar('A') + host.StringVar('z') + host.StringVar('1'), "alphazulu");
 
   host.SetStringVar('q', "from script");
   std::vector<char> buffer(kfio::kHostStringBuffer, '#');
@@ -50,9 +47,9 @@ TEST_F(Services, StringVariablesByLetterIndex) {
 
 TEST_F(Services, EvaluateWritesValueOrZeroAndFormatFillsTheBuffer) {
   host.variables["n"] = 4.0;
-  struct Case { const char* text; double expected; uint64_t answer; };
-  const Case cases[] = {{"n * 2 + 1", 9.0, 0}, {"unknown", 0.0, 1}, {"", 0.0, 1}, {nullptr, 0.0, 1}};
-  for (const Case& c : cases) {
+  const struct { const char* text; double expected; uint64_t answer; } cases[] = {
+      {"n * 2 + 1", 9.0, 0}, {"unknown", 0.0, 1}, {"", 0.0, 1}, {nullptr, 0.0, 1}};
+  for (const auto& c : cases) {
     double value = -99.0;
     EXPECT_EQ(Call(op::kEvaluate, Addr(c.text), Addr(&value)), c.answer);
     EXPECT_EQ(value, c.expected);
@@ -60,10 +57,9 @@ TEST_F(Services, EvaluateWritesValueOrZeroAndFormatFillsTheBuffer) {
   EXPECT_EQ(host.Evaluate("n^2"), 16.0);
   EXPECT_EQ(Call(op::kEvaluate, Addr("1"), 0), 1u);
 
-  struct Format { double value; const char* format; const char* text; };
-  const Format formats[] = {{3.0, "*", "3"}, {0.1, nullptr, "0.1"}, {-2.5, "%.2f", "-2.5"},
-                            {-1.23456789e-300, "*", "-1.23456789e-300"}};
-  for (const Format& c : formats) {
+  const struct { double value; const char* format; const char* text; } formats[] = {
+      {3.0, "*", "3"}, {0.1, nullptr, "0.1"}, {-2.5, "%.2f", "-2.5"}, {-1.23456789e-300, "*", "-1.23456789e-300"}};
+  for (const auto& c : formats) {
     char buffer[64];
     std::memset(buffer, '#', sizeof buffer);
     kfio::FormatBlock block{buffer, c.format};
@@ -96,14 +92,13 @@ TEST_F(Services, AServiceThatThrowsAnswersFailure) {
     if (opcode == op::kFindDataset) throw 42;
     throw std::bad_alloc();
   };
-  struct Case { uint32_t opcode; uint64_t a, b, answer; };
-  const Case cases[] = {
+  const struct { uint32_t opcode; uint64_t a, b, answer; } cases[] = {
       {op::kSetElement, Addr(d), Addr(&element), 1}, {op::kGetElement, Addr(d), Addr(&element), 1},
       {op::kSetText, Addr(d), Addr(&element), 1},    {op::kPrintLine, Addr("x"), 0, 1},
       {op::kFindDataset, Addr("d"), Addr(&lookup), 0}, {op::kFindPage, 0, Addr("P"), 0},
       {op::kColumnCount, 1, 0, 0},                    {op::kCheckText, Addr(","), 0, ~uint64_t{0}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     uint64_t answer = 99;
     EXPECT_NO_THROW(answer = Call(c.opcode, c.a, c.b)) << c.opcode;
     EXPECT_EQ(answer, c.answer) << c.opcode;

@@ -38,9 +38,9 @@ TEST_F(WorksheetServices, FindPageCountAndNameColumns) {
   EXPECT_EQ(Call(op::kColumnCount, 0, 0), 0u);
 
   ASSERT_TRUE(page->RenameColumn(2, std::string(kfio::kColumnNameMax, 'n')));
-  struct Case { int32_t column; uint64_t answer; std::string name; };
-  const Case cases[] = {{1, 0, "A"}, {2, 0, std::string(kfio::kColumnNameMax, 'n')}, {0, 1, ""}, {3, 1, ""}};
-  for (const Case& c : cases) {
+  const struct { int32_t column; uint64_t answer; std::string name; } cases[] = {
+      {1, 0, "A"}, {2, 0, std::string(kfio::kColumnNameMax, 'n')}, {0, 1, ""}, {3, 1, ""}};
+  for (const auto& c : cases) {
     char buffer[kfio::kColumnNameMax + 1];
     std::memset(buffer, 0, sizeof buffer);
     std::memcpy(buffer, &c.column, sizeof c.column);
@@ -62,12 +62,10 @@ TEST_F(WorksheetServices, AddNameTitleAndRemoveColumns) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"A", "B", "C", "Time"}));
   EXPECT_FALSE(page->Column(3)->IsText());  // added columns hold numbers
 
-  EXPECT_EQ(Text(op::kSetColumnName, 3, "Left"), 0u);
-  EXPECT_EQ(Text(op::kSetColumnName, 4, "left"), 1u);
-  EXPECT_EQ(Text(op::kSetColumnName, 5, "Right"), 1u);
-  EXPECT_EQ(Text(op::kSetColumnName, 4, nullptr), 1u);
-  EXPECT_EQ(Text(op::kSetColumnTitle, 2, "Volts"), 0u);
-  EXPECT_EQ(Text(op::kSetColumnTitle, 0, "x"), 1u);
+  const struct { uint32_t opcode; int32_t column; const char* text; uint64_t answer; } texts[] = {
+      {op::kSetColumnName, 3, "Left", 0},   {op::kSetColumnName, 4, "left", 1}, {op::kSetColumnName, 5, "Right", 1},
+      {op::kSetColumnName, 4, nullptr, 1},  {op::kSetColumnTitle, 2, "Volts", 0}, {op::kSetColumnTitle, 0, "x", 1}};
+  for (const auto& t : texts) EXPECT_EQ(Text(t.opcode, t.column, t.text), t.answer) << t.opcode << " " << t.column;
   EXPECT_EQ(page->ColumnTitle(2), "Volts");
   EXPECT_EQ(host.Dataset("Data1_Left"), page->Column(3));
 
@@ -84,15 +82,13 @@ TEST_F(WorksheetServices, AddNameTitleAndRemoveColumns) {
 
 TEST_F(WorksheetServices, KindsQueriesAndRowCount) {
   // `secondIsText`: whether column 2 holds text afterwards; column 1 never does.
-  struct Case { int32_t selector; int64_t column; int32_t value; uint64_t answer; bool secondIsText; };
-  const Case cases[] = {
+  const struct { int32_t selector; int64_t column; int32_t value; uint64_t answer; bool secondIsText; } cases[] = {
       {1, 1, 3, 0, false},  // any other kind is accepted and changes nothing
-      {1, 2, kfio::kTextColumnKind, 0, true},
-      {1, 3, kfio::kTextColumnKind, 1, true},
+      {1, 2, kfio::kTextColumnKind, 0, true}, {1, 3, kfio::kTextColumnKind, 1, true},
       {2, 1, kfio::kTextColumnKind, 1, true},
       {1, 2, 0, 0, true},  // a text column stays one
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     kfio::ColumnBlock b{c.selector, 0, c.column, c.value};
     EXPECT_EQ(Call(op::kSetColumnKind, h, Addr(&b)), c.answer) << c.column;
     EXPECT_FALSE(page->Column(1)->IsText());
@@ -127,16 +123,15 @@ TEST_F(WorksheetServices, RowsGoBelowTheLongestColumn) {
   const double values[] = {1.5, -2};
   // The handle stands in the context's place; the host is found through it.
   const auto take = [&](kfio::RowBlock b) { return RefHost::Trampoline(target, op::kTakeRow, Addr(&b), 0); };
-  EXPECT_EQ(take({kfio::kRowBlockType, 2, 1, 0, {}, values}), 0u);
-  EXPECT_EQ(take({kfio::kRowBlockType, 1, 1, 0, {}, values}), 0u);
-  EXPECT_EQ(take({kfio::kRowBlockType, 3, 1, 0, {}, values}), 1u);  // more values than columns
-  EXPECT_EQ(take({0x2035, 1, 1, 0, {}, values}), 1u);
-  EXPECT_EQ(take({kfio::kRowBlockType, 1, 1, 0, {}, nullptr}), 1u);
+  // The block's type, the count of values (3: more than columns), the values.
+  const struct { uint16_t type, count; const double* values; uint64_t answer; } rows[] = {
+      {kfio::kRowBlockType, 2, values, 0}, {kfio::kRowBlockType, 1, values, 0}, {kfio::kRowBlockType, 3, values, 1},
+      {0x2035, 1, values, 1}, {kfio::kRowBlockType, 1, nullptr, 1}};
+  for (const auto& r : rows) EXPECT_EQ(take({r.type, r.count, 1, 0, {}, r.values}), r.answer) << r.type << r.count;
   EXPECT_EQ(page->Column(1)->Size(), 5);
-  EXPECT_EQ(page->Column(1)->Value(3), 1.5);
-  EXPECT_EQ(page->Column(2)->Value(3), -2);
-  EXPECT_EQ(page->Column(1)->Value(4), 1.5);
   EXPECT_EQ(page->Column(2)->Size(), 4);
+  EXPECT_EQ(std::vector<double>({page->Column(1)->Value(3), page->Column(2)->Value(3), page->Column(1)->Value(4)}),
+            (std::vector<double>{1.5, -2, 1.5}));
 
   EXPECT_EQ(Call(op::kRunCommand, Addr("doc -uw"), 0), 0u);
   EXPECT_EQ(host.commands, std::vector<std::string>{"doc -uw"});

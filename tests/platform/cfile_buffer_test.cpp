@@ -1,4 +1,5 @@
 // Tests that CFile's read-ahead buffer stays invisible: positions, writes, other objects, other writers.
+// The bytes walked one at a time (GetByte, PeekByte) are pinned at a refill, at the end and past 127.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -32,20 +33,24 @@ std::string ReadN(CFile& f, unsigned n) {
   return s;
 }
 
-TEST(CFileBuffer, PositionsStayExactAcrossReadsAndSeeks) {
+// `content` in a new file under the test's name, opened with `flags`.
+void OpenWith(CFile& f, const std::string& content, unsigned flags = CFile::modeRead | CFile::shareDenyNone) {
   const std::string path = TempPath();
-  const std::string content = Digits(200000);  // spans several buffer fills
   WriteFile(path, content);
+  ASSERT_TRUE(f.Open(path.c_str(), flags));
+}
+
+TEST(CFileBuffer, PositionsStayExactAcrossReadsAndSeeks) {
+  const std::string content = Digits(200000);  // spans several buffer fills
   CFile f;
-  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+  OpenWith(f, content);
   char c;
   ASSERT_EQ(f.Read(&c, 1), 1u);
   EXPECT_EQ(c, '0');
   EXPECT_EQ(f.GetPosition(), 1u);
   const struct { int64_t offset; unsigned from; uint64_t expect; } seeks[] = {  // each row then reads 3 bytes
-      {5, CFile::current, 6},         {65535, CFile::begin, 65535}, {-2, CFile::current, 65536},
-      {-3, CFile::end, 199997},       {-200000, CFile::current, 0}, {123457, CFile::begin, 123457},
-      {10, CFile::end, 200010}};
+      {5, CFile::current, 6}, {65535, CFile::begin, 65535}, {-2, CFile::current, 65536}, {-3, CFile::end, 199997},
+      {-200000, CFile::current, 0}, {123457, CFile::begin, 123457}, {10, CFile::end, 200010}};
   for (const auto& s : seeks) {
     EXPECT_EQ(f.Seek(s.offset, s.from), s.expect);
     EXPECT_EQ(f.GetPosition(), s.expect);
@@ -63,26 +68,22 @@ TEST(CFileBuffer, PositionsStayExactAcrossReadsAndSeeks) {
 }
 
 TEST(CFileBuffer, SeekBeforeStartIsBadSeekAndKeepsPosition) {
-  const std::string path = TempPath();
-  WriteFile(path, "0123456789");
   CFile f;
-  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+  OpenWith(f, "0123456789");
   f.Seek(4, CFile::begin);
   for (auto [offset, from] : {std::pair<int64_t, unsigned>{-1, CFile::begin}, {-5, CFile::current},
                               {-11, CFile::end}, {INT64_MIN, CFile::current}, {0, 7u}}) {
     const CFileException e = Caught([&] { f.Seek(offset, from); });
     EXPECT_EQ(e.m_cause, CFileException::badSeek) << offset << " from " << from;
-    EXPECT_EQ(e.m_strFileName, path);
+    EXPECT_EQ(e.m_strFileName, f.GetFilePath());
     EXPECT_EQ(f.GetPosition(), 4u);
   }
   EXPECT_EQ(ReadN(f, 2), "45");
 }
 
 TEST(CFileBuffer, WritesLandAtTheLogicalPositionAndCount) {
-  const std::string path = TempPath();
-  WriteFile(path, "0123456789");
   CFile f;
-  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeReadWrite | CFile::shareDenyWrite));
+  OpenWith(f, "0123456789", CFile::modeReadWrite | CFile::shareDenyWrite);
   EXPECT_EQ(ReadN(f, 2), "01");  // the whole file is buffered now
   f.Write("ab", 2);
   EXPECT_EQ(f.GetPosition(), 4u);
@@ -98,30 +99,10 @@ TEST(CFileBuffer, WritesLandAtTheLogicalPositionAndCount) {
   EXPECT_EQ(ReadN(f, 1), "");
 }
 
-TEST(CFileBytes, EveryByteThenMinusOneAcrossBufferFills) {
-  const std::string path = TempPath();
-  std::string content(200000, '\0');  // three buffer fills and a bit
-  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 + i / 256);
-  WriteFile(path, content);
-  CFile f;
-  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
-  std::string got;
-  for (int c; (c = f.PeekByte()) >= 0;) {
-    ASSERT_EQ(f.GetByte(), c);
-    got.push_back(static_cast<char>(c));
-  }
-  EXPECT_EQ(got, content);
-  EXPECT_EQ(f.GetByte(), -1);
-  EXPECT_EQ(f.PeekByte(), -1);
-  EXPECT_EQ(f.GetPosition(), 200000u);
-}
-
 TEST(CFileBytes, InterleavedWithReadsSeeksAndPositions) {
-  const std::string path = TempPath();
   const std::string content = Digits(200000);
-  WriteFile(path, content);
   CFile f;
-  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+  OpenWith(f, content);
   auto at = [&](std::size_t i) -> int { return content[i]; };
   char run[8] = {};
   EXPECT_EQ(f.GetByte(), '0');  // fills the buffer
@@ -148,11 +129,9 @@ TEST(CFileBytes, InterleavedWithReadsSeeksAndPositions) {
 }
 
 TEST(CFileBuffer, AnotherObjectsWriteIsSeenByBytesAndReads) {
-  const std::string path = TempPath();
-  WriteFile(path, Digits(30));
   CFile a, b;
-  ASSERT_TRUE(a.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
-  ASSERT_TRUE(b.Open(path.c_str(), CFile::modeWrite | CFile::shareDenyWrite));
+  OpenWith(a, Digits(30));
+  ASSERT_TRUE(b.Open(a.GetFilePath().c_str(), CFile::modeWrite | CFile::shareDenyWrite));
   EXPECT_EQ(a.GetByte(), '0');  // the whole file is buffered now
   b.Seek(1, CFile::begin);
   b.Write("X", 1);
@@ -179,16 +158,15 @@ TEST(CFileBuffer, AnotherObjectsWriteIsSeenByBytesAndReads) {
   EXPECT_EQ(a.GetLength(), 34u);
   // Truncation by another open is a write too.
   b.Close();
-  ASSERT_TRUE(b.Open(path.c_str(), CFile::modeWrite | CFile::modeCreate | CFile::shareDenyNone));
+  ASSERT_TRUE(b.Open(a.GetFilePath().c_str(), CFile::modeWrite | CFile::modeCreate | CFile::shareDenyNone));
   EXPECT_EQ(a.GetByte(), -1);
 }
 
 // Refused reads and writes leave the file usable for what its mode allows.
 TEST(CFileBytes, WrongAccessAndClosedFilesAreRefused) {
-  const std::string path = TempPath();
-  WriteFile(path, "abc");
   CFile reader, writer, closed;
-  ASSERT_TRUE(reader.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+  OpenWith(reader, "abc");
+  const std::string path = reader.GetFilePath();
   ASSERT_TRUE(writer.Open(path.c_str(), CFile::modeWrite | CFile::shareDenyWrite));
   char c[4] = {};
   for (CFile* f : {&writer, &closed}) {
@@ -209,15 +187,11 @@ TEST(CFileBytes, WrongAccessAndClosedFilesAreRefused) {
 }
 
 TEST(CFileBuffer, ExternalChangeIsSeenAtTheNextHostCall) {
-  // Another process rewrites buffered bytes; either difference alone must
-  // tell: the time (to the nanosecond) at the same size, the size at the
-  // same time.
+  // Another process rewrites buffered bytes; either difference alone must tell: the time (to the nanosecond) at the
+  // same size, the size at the same time. `rest`: what reads from byte 2 on.
   const struct timespec before = {1000000000, 123456789}, after = {1000000000, 123456790};
-  // `rest`: what reads from byte 2 on.
   const struct { const char* what; off_t size; struct timespec mtime; std::string rest; } cases[] = {
-      {"same size, new time", 10, after, "YZaaaaaa"},
-      {"shorter, same time", 8, before, "YZaaaa"},
-  };
+      {"same size, new time", 10, after, "YZaaaaaa"}, {"shorter, same time", 8, before, "YZaaaa"}};
   const std::string path = TempPath();
   auto change = [&](const char* bytes, off_t size, struct timespec mtime) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);

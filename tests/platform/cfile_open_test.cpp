@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <tuple>
 
 #include "platform/cfile.h"
 #include "tests/platform/temp_files.h"
@@ -25,18 +26,15 @@ TEST(CFileOpen, FailuresCarryCauseOsErrorAndName) {
   WriteFile(plain, "x");
   const std::string fifo = dir + "/fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  using E = CFileException;
+  const unsigned R = CFile::modeRead, W = CFile::modeWrite, RW = CFile::modeReadWrite, C = CFile::modeCreate;
+  // Only regular files open, at once: a fifo with no peer must not wait.
   const struct { std::string name; unsigned flags; int cause; int osError; } cases[] = {
-      {dir + "/missing.dat", CFile::modeRead, CFileException::fileNotFound, ENOENT},
-      {dir + "/nodir/x.dat", CFile::modeWrite | CFile::modeCreate, CFileException::fileNotFound, ENOENT},
-      {plain + "/x.dat", CFile::modeRead, CFileException::badPath, ENOTDIR},
-      {dir, CFile::modeRead, CFileException::accessDenied, EISDIR},
-      {dir, CFile::modeReadWrite, CFileException::accessDenied, EISDIR},
-      // Only regular files open, at once: a fifo with no peer must not wait.
-      {fifo, CFile::modeRead, CFileException::accessDenied, ENXIO},
-      {fifo, CFile::modeWrite, CFileException::accessDenied, ENXIO},
-      {fifo, CFile::modeReadWrite | CFile::modeCreate, CFileException::accessDenied, ENXIO},
-      {"/dev/null", CFile::modeRead, CFileException::accessDenied, ENXIO},
-  };
+      {dir + "/missing.dat", R, E::fileNotFound, ENOENT}, {dir + "/nodir/x.dat", W | C, E::fileNotFound, ENOENT},
+      {plain + "/x.dat", R, E::badPath, ENOTDIR},         {dir, R, E::accessDenied, EISDIR},
+      {dir, RW, E::accessDenied, EISDIR},                 {fifo, R, E::accessDenied, ENXIO},
+      {fifo, W, E::accessDenied, ENXIO},                  {fifo, RW | C, E::accessDenied, ENXIO},
+      {"/dev/null", R, E::accessDenied, ENXIO}};
   ::alarm(20);  // a blocked open ends the test instead of hanging it
   for (const auto& c : cases) {
     CFile f;
@@ -89,13 +87,13 @@ TEST(CFileOpen, PathNamesAndClose) {
 TEST(CFileShare, ClassicShareRulesWithinTheProcess) {
   const unsigned R = CFile::modeRead, W = CFile::modeWrite, RW = CFile::modeReadWrite;
   const unsigned None = CFile::shareDenyNone, DenyW = CFile::shareDenyWrite, DenyR = CFile::shareDenyRead;
+  const unsigned Excl = CFile::shareExclusive, Compat = CFile::shareCompat;
   const struct { unsigned first, second; bool secondOpens; } cases[] = {
-      {R | None, R | None, true},      {W | DenyW, W | DenyW, false},    {W | DenyW, R | None, true},
-      {R | None, W | DenyW, true},     {R | None, RW | DenyW, true},     {RW | DenyW, RW | DenyW, false},
-      {R | DenyW, R | DenyW, true},    {R | DenyW, W | None, false},     {W | None, R | DenyW, false},
-      {W | DenyR, R | None, false},    {R | CFile::shareExclusive, R | None, false},
-      {R | CFile::shareCompat, R | None, false},    {R | None, R | CFile::shareCompat, false},
-  };
+      {R | None, R | None, true},   {W | DenyW, W | DenyW, false},  {W | DenyW, R | None, true},
+      {R | None, W | DenyW, true},  {R | None, RW | DenyW, true},   {RW | DenyW, RW | DenyW, false},
+      {R | DenyW, R | DenyW, true}, {R | DenyW, W | None, false},   {W | None, R | DenyW, false},
+      {W | DenyR, R | None, false}, {R | Excl, R | None, false},    {R | Compat, R | None, false},
+      {R | None, R | Compat, false}};
   const std::string path = TempPath();
   for (const auto& c : cases) {
     WriteFile(path, "keep");
@@ -137,9 +135,8 @@ TEST(CFileStatus, ExistingMissingAndDirectory) {
 TEST(CFileRemove, CausesForMissingOpenAndDirectory) {
   const std::string path = TempPath();
   const CFileException e = Caught([&] { CFile::Remove(path.c_str()); });
-  EXPECT_EQ(e.m_cause, CFileException::fileNotFound);
-  EXPECT_EQ(e.m_lOsError, ENOENT);
-  EXPECT_EQ(e.m_strFileName, path);
+  EXPECT_EQ(std::make_tuple(e.m_cause, e.m_lOsError, e.m_strFileName),
+            std::make_tuple(int{CFileException::fileNotFound}, ENOENT, path));
   WriteFile(path, "x");
   {
     CFile f;

@@ -10,15 +10,10 @@
 namespace kfio {
 namespace {
 
-std::vector<int> Forward(CPtrList& list) {
+std::vector<int> Walk(CPtrList& list, bool forward = true) {
   std::vector<int> out;
-  for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) out.push_back(*static_cast<int*>(list.GetNext(pos)));
-  return out;
-}
-
-std::vector<int> Backward(CPtrList& list) {
-  std::vector<int> out;
-  for (POSITION pos = list.GetTailPosition(); pos != nullptr;) out.push_back(*static_cast<int*>(list.GetPrev(pos)));
+  for (POSITION pos = forward ? list.GetHeadPosition() : list.GetTailPosition(); pos != nullptr;)
+    out.push_back(*static_cast<int*>(forward ? list.GetNext(pos) : list.GetPrev(pos)));
   return out;
 }
 
@@ -35,8 +30,8 @@ TEST(CPtrList, AddRemoveFindAcrossBlocks) {
   at[24] = list.AddTail(&v[24]);
   EXPECT_EQ(list.GetCount(), 25);
   const std::vector<int> all(std::begin(v), std::end(v));
-  EXPECT_EQ(Forward(list), all);
-  EXPECT_EQ(Backward(list), std::vector<int>(all.rbegin(), all.rend()));
+  EXPECT_EQ(Walk(list), all);
+  EXPECT_EQ(Walk(list, false), std::vector<int>(all.rbegin(), all.rend()));
 
   EXPECT_EQ(list.Find(&v[17]), at[17]);
   EXPECT_EQ(list.Find(&v[3], at[3]), nullptr);  // only after the start
@@ -54,7 +49,7 @@ TEST(CPtrList, AddRemoveFindAcrossBlocks) {
   POSITION added = list.AddTail(&v[0]);
   EXPECT_EQ(list.GetAt(added), &v[0]);
   std::vector<int> expect = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 0};
-  EXPECT_EQ(Forward(list), expect);
+  EXPECT_EQ(Walk(list), expect);
 
   list.RemoveAll();
   EXPECT_TRUE(list.IsEmpty());
@@ -62,7 +57,7 @@ TEST(CPtrList, AddRemoveFindAcrossBlocks) {
   EXPECT_EQ(list.GetTailPosition(), nullptr);
   list.AddHead(&v[5]);
   list.AddHead(&v[4]);
-  EXPECT_EQ(Forward(list), (std::vector<int>{4, 5}));
+  EXPECT_EQ(Walk(list), (std::vector<int>{4, 5}));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // ASCII and READASCII: each stop condition alone and combined, the variable, the row and the position after, failures in both error modes, and the sub-properties.
 #include <sstream>
-#include <stdexcept>
 
 #include "text/text_fixture.h"
 
@@ -36,12 +35,7 @@ class BlockTest : public TextTest {
     if (const auto w = args.find('W'); w != std::string::npos) args.replace(w, 1, page_);
     return args;
   }
-  Lines Row() const {
-    const refhost::HostPage* p = host.Page(page_);
-    Lines cells;
-    for (int c = 1; p != nullptr && c <= p->ColumnCount(); ++c) cells.push_back(p->Column(c)->Text(0));
-    return cells;
-  }
+  Lines Row() const { return TextTest::Row(page_); }
 
  private:
   std::string page_;
@@ -49,19 +43,12 @@ class BlockTest : public TextTest {
 };
 
 TEST_F(BlockTest, StopsStoresAndFailsInBothModes) {
-  const double miss = kMissingValue, none = -99;  // a refused parse leaves the result alone
   const std::string f = "1,2\r\n3,4\r\n5\r\n";
+  // byNew: none, as the default mode; text: A$ after the call ("old" before it); refuse: the host refuses the
+  // string variable.
   const struct {
-    const char* settings;
-    std::string file;
-    int offset;
-    const char* args;
-    Expect byDefault;
-    std::optional<Expect> byNew;  // none: as the default mode
-    std::string text;             // A$ after the call ("old" before it)
-    int position;
-    Lines cells;
-    bool refuse = false;  // the host refuses the string variable
+    const char* settings; std::string file; int offset; const char* args; Expect byDefault;
+    std::optional<Expect> byNew; std::string text; int position; Lines cells; bool refuse = false;
   } cases[] = {
       {"STOPMODE=8|NLINES=2", f, 0, "A", {0, 0, 0, 10}, {}, "1,2\r\n3,4\r\n", 10, {""}},
       {"stopmode=8|Lines=3", f, 0, "a$", {0, 0, 0, 13}, {}, f, 13, {""}},
@@ -95,14 +82,11 @@ TEST_F(BlockTest, StopsStoresAndFailsInBothModes) {
       const std::string args = WithNewPage(c.args);
       Prepare(c.file, c.offset);
       ASSERT_EQ(Set(c.settings), 1u);
-      if (c.refuse)
-        host.serviceProbe = [](uint32_t code) {
-          if (code == op::kSetStringVar) throw std::runtime_error("refused");
-        };
+      if (c.refuse) Refuse(op::kSetStringVar);
       NewMode(newMode);
-      const Expect expect = newMode ? c.byNew.value_or(c.byDefault) : c.byDefault;
-      ExpectOutcome(Invoke(newMode ? "ASCII" : "READASCII", args), expect);
-      host.serviceProbe = nullptr;
+      ExpectOutcome(Invoke(newMode ? "ASCII" : "READASCII", args),
+                    newMode ? c.byNew.value_or(c.byDefault) : c.byDefault);
+      Disarm();
       EXPECT_EQ(host.StringVar('A'), c.text);
       EXPECT_EQ(Position(), c.position);
       EXPECT_EQ(Row(), c.cells);
@@ -136,8 +120,6 @@ TEST_F(BlockTest, SubPropertiesListedBoundedAndReset) {
   host.Call("ASCII", "A", r);
   EXPECT_EQ(r, 3);
   EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), op::kAfterMethod), 0);
-  EXPECT_EQ(Printed("SYNTAX", "ascii"),
-            Lines{"fum.ascii([strVarLetter][,wksname$][,hFile])\r\nNote: Heavily influenced by subproperties."});
 }
 
 }  // namespace

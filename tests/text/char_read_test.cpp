@@ -1,26 +1,15 @@
 // CRead: the bytes over spaces, the position after it, and its failures in both error modes.
-#include <new>
-
-#include "binary/bulk.h"
 #include "text/text_fixture.h"
 
 namespace kfio::testing {
 namespace {
 
-unsigned char* NoMemory(std::size_t) { throw std::bad_alloc(); }
-void NoRelease(unsigned char*) {}
-
 TEST_F(TextTest, CReadInBothModes) {
-  const double miss = kMissingValue;
-  const double none = -99;  // a refused parse leaves the result alone
+  // setting: "pieces": 2-byte pieces; "readAt": the read fails with EIO; "memory": no buffer; "refuse": the host
+  // refuses the string variable.
   const struct {
-    const char* label;
-    int offset;
-    const char* args;
-    Expect byDefault, byNew;
-    std::string stored;
-    int position;
-    const char* setting = "";  // "pieces": 2-byte pieces; "readAt": the read fails with EIO; "memory": no buffer
+    const char* label; int offset; const char* args; Expect byDefault, byNew; std::string stored; int position;
+    const char* setting = "";
   } cases[] = {
       {"three of six", 0, "A,3", {0, 0, 0, 3}, {0, 0, 0, 3}, "abc", 3},
       {"across pieces", 0, "A,6", {0, 0, 0, 6}, {0, 0, 0, 6}, "abcdef", 6, "pieces"},
@@ -35,27 +24,19 @@ TEST_F(TextTest, CReadInBothModes) {
       {"host refuses", 0, "A,2", {6, 0, 2, miss}, {20, 0, 20, miss}, "old", 2, "refuse"},
   };
   for (const auto& c : cases) {
-    for (bool newMode : {false, true}) {
-      SCOPED_TRACE(std::string(c.label) + (newMode ? " (new mode)" : " (default mode)"));
-      Fresh();
+    const std::string setting = c.setting;
+    BothModes(c.label, "CREAD", [&] {
       Prepare("abcdef", c.offset);
       host.SetStringVar('B', "old");
-      const std::string setting = c.setting;
       if (setting == "pieces") XoBulk::SetPieceBytes(2);
-      if (setting == "memory") XoBulk::SetAllocator(NoMemory, NoRelease);
+      if (setting == "memory") NoMemory();
       if (setting == "readAt") fault::Fail(fault::Call::readAt, EIO);
-      if (setting == "refuse")
-        host.serviceProbe = [](uint32_t code) {
-          if (code == op::kSetStringVar) throw std::bad_alloc();
-        };
-      NewMode(newMode);
-      ExpectOutcome(Invoke("CREAD", c.args), newMode ? c.byNew : c.byDefault);
-      XoBulk::ResetAllocator();
-      host.serviceProbe = nullptr;
-      fault::Clear();
+      if (setting == "refuse") Refuse(op::kSetStringVar);
+      return std::string(c.args);
+    }, c.byDefault, c.byNew, [&] {
       EXPECT_EQ(host.StringVar(c.args[0] == 'b' ? 'B' : 'A'), c.stored);
       EXPECT_EQ(Position(), c.position);
-    }
+    });
   }
 }
 

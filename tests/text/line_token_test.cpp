@@ -1,6 +1,4 @@
 // TRead, LRead and ReadToken: what each stores under every nLineMode and ListSep, the position after it, and every failure in both error modes.
-#include <stdexcept>
-
 #include "text/text_fixture.h"
 
 namespace kfio::testing {
@@ -9,15 +7,10 @@ namespace {
 using namespace std::string_literals;
 
 TEST_F(TextTest, StoresAndLeavesThePosition) {
+  // stored: as the host holds it, a NUL ends it.
   const struct {
-    std::string file;
-    int offset, lineMode, listSep;
-    bool newMode;
-    const char* method;
-    const char* args;
-    std::string stored;  // as the host holds it: a NUL ends it
-    double result;
-    int position;
+    std::string file; int offset, lineMode, listSep; bool newMode; const char *method, *args; std::string stored;
+    double result; int position;
   } cases[] = {
       // rule T: mode 0 keeps the breaks between the lines, not the last one
       {"ab\r\ncd\r\nef", 0, 0, ',', false, "TREAD", "A,2", "ab\r\ncd", 6, 8},
@@ -62,19 +55,12 @@ TEST_F(TextTest, StoresAndLeavesThePosition) {
 }
 
 TEST_F(TextTest, FailuresInBothModes) {
-  const double miss = kMissingValue;
-  const double none = -99;  // a refused parse leaves the result alone
   using E = CFileException;
+  // setting: set to `value`; "statFd"/"readAt": that call fails with EIO; "refuse": 4108 fails; "LREAD": an
+  // LRead with `value` before.
   const struct {
-    const char* label;
-    std::string file;
-    int offset;
-    const char* method;
-    const char* args;
-    Expect byDefault, byNew;
-    int position;
-    const char* setting = "";  // set to `value`; "statFd"/"readAt": that call fails with EIO; "refuse": 4108 fails
-    int value = 0;
+    const char* label; std::string file; int offset; const char *method, *args; Expect byDefault, byNew;
+    int position; const char* setting = ""; int value = 0;
   } cases[] = {
       {"no nLine", "ab", 0, "TREAD", "A", {1024, 0, 2, none}, {10, 0, 10, none}, 0},
       {"no nToken", "ab", 0, "READTOKEN", "A,,", {1024, 0, 2, none}, {10, 0, 10, none}, 0},
@@ -96,28 +82,22 @@ TEST_F(TextTest, FailuresInBothModes) {
       {"hFile not open", "ab", 0, "TREAD", "A,1,12345", {1156, 9, 2, none}, {14, 0, 270, none}, 0},
   };
   for (const auto& c : cases) {
-    for (bool newMode : {false, true}) {
-      SCOPED_TRACE(std::string(c.label) + (newMode ? " (new mode)" : " (default mode)"));
-      Fresh();
+    const std::string setting = c.setting;
+    BothModes(c.label, c.method, [&] {
       Prepare(c.file, c.offset);
-      const std::string setting = c.setting;
       if (setting == "statFd" || setting == "readAt")
         fault::Fail(setting == "statFd" ? fault::Call::statFd : fault::Call::readAt, EIO);
       else if (setting == "refuse")
-        host.serviceProbe = [](uint32_t code) {
-          if (code == op::kSetStringVar) throw std::runtime_error("refused");
-        };
+        Refuse(op::kSetStringVar);
       else if (setting == "LREAD")
         Invoke("LREAD", std::to_string(c.value));
       else if (!setting.empty())
         host.SetNumber(c.setting, c.value);
-      NewMode(newMode);
-      ExpectOutcome(Invoke(c.method, c.args), newMode ? c.byNew : c.byDefault);
-      host.serviceProbe = nullptr;
-      fault::Clear();
+      return std::string(c.args);
+    }, c.byDefault, c.byNew, [&] {
       EXPECT_EQ(host.StringVar('A'), "old");
       EXPECT_EQ(Position(), c.position);
-    }
+    });
   }
 }
 
@@ -133,12 +113,19 @@ TEST_F(TextTest, LetterKeptBetweenCalls) {
   EXPECT_EQ(host.StringVar('A'), "old");
 }
 
+// The help line of every text reader, in the case it was asked in.
 TEST_F(TextTest, HelpTexts) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"tread", "fum.tread(strVarLetter,nLine[,hFile])\r\nNote: Affected by .nLineMode and .ListSep!"},
-      {"LRead", "fum.LRead(strVarLetter[,hFile])\r\nNote: Affected by .nLineMode and .ListSep!"},
-      {"readtoken", "fum.readtoken(strVarLetter,nToken[,hFile])\r\nNote: Affected by .nLineMode and .ListSep!"},
+  const char* const kAffected = "\r\nNote: Affected by .nLineMode and .ListSep!";
+  const std::pair<const char*, std::string> cases[] = {
+      {"tread", "fum.tread(strVarLetter,nLine[,hFile])" + std::string(kAffected)},
+      {"LRead", "fum.LRead(strVarLetter[,hFile])" + std::string(kAffected)},
+      {"readtoken", "fum.readtoken(strVarLetter,nToken[,hFile])" + std::string(kAffected)},
       {"cread", "fum.cread(strVarLetter,nChar[,hFile])"},
+      {"readarray", "fum.readarray(dataset$,start,end[,hFile])\r\nNote: Affected by .ListSep!"},
+      {"ReadRow", "fum.ReadRow(wksname$,nToken[,hFile])\r\nNote: Affected by .ListSep!"},
+      {"LINEROW", "fum.LINEROW(wksname$[,hFile])\r\nNote: Affected by .ListSep and .nLineMode!"},
+      {"wksblock", "fum.wksblock(wksname$, colbegin, colend, rowbegin, rowend)"},
+      {"ascii", "fum.ascii([strVarLetter][,wksname$][,hFile])\r\nNote: Heavily influenced by subproperties."},
   };
   for (auto [name, line] : cases) EXPECT_EQ(Printed("SYNTAX", name), std::vector<std::string>{line}) << name;
 }

@@ -1,6 +1,5 @@
 // ReadRow, LineRow and ReadArray: which cells and elements each stores, the row below the longest column, the position after, and every failure in both error modes.
 #include <cmath>
-#include <stdexcept>
 
 #include "text/text_fixture.h"
 
@@ -12,13 +11,6 @@ using Cells = std::vector<std::string>;
 
 class RowsTest : public TextTest {
  public:
-  // Every cell of one row as text ("" where none was written).
-  Cells Row(const char* page, int32_t row) const {
-    const refhost::HostPage* p = host.Page(page);
-    Cells cells;
-    for (int c = 1; p != nullptr && c <= p->ColumnCount(); ++c) cells.push_back(p->Column(c)->Text(row));
-    return cells;
-  }
   Cells Elements(const std::string& name) const {
     const refhost::HostDataset* d = host.Dataset(name);
     Cells out;
@@ -33,7 +25,7 @@ class RowsTest : public TextTest {
   }
   // Row 0 of the page, or the dataset's elements.
   Cells Stored(const std::string& method, const std::string& name) const {
-    return method == "READARRAY" ? Elements(name) : Row(name.c_str(), 0);
+    return method == "READARRAY" ? Elements(name) : Row(name);
   }
 
  private:
@@ -41,21 +33,16 @@ class RowsTest : public TextTest {
 };
 
 TEST_F(RowsTest, StoresFieldsAndLeavesThePosition) {
+  // args: after the page or dataset name; stored: the new row of W, or the elements of D.
   const struct {
-    std::string file;
-    int offset, lineMode, listSep;
-    const char* method;
-    const char* args;  // after the page or dataset name
-    double result;
-    int position;
-    Cells stored;  // the new row of W, or the elements of D
+    std::string file; int offset, lineMode, listSep; const char *method, *args; double result; int position;
+    Cells stored;
   } cases[] = {
       {"1,2,3\r\n4", 0, 0, 44, "LINEROW", "", 3, 7, {"1", "2", "3"}},
       {"1,,3\r\n", 0, 0, 44, "LINEROW", "", 3, 6, {"1", "3"}},  // the empty field takes no column
       {"1 2,x,+5\r\n", 0, 0, 44, "LINEROW", "", 3, 10, {"12", "5"}},
       {"1,2\n3\r\n", 0, 0, 44, "LINEROW", "", 2, 7, {"1", "23"}},  // a lone LF ends no line in mode 0
-      {"1,2\n3", 0, 1, 44, "LINEROW", "", 2, 4, {"1", "2"}},
-      {"1,2\r3", 0, 2, 44, "LINEROW", "", 2, 4, {"1", "2"}},
+      {"1,2\n3", 0, 1, 44, "LINEROW", "", 2, 4, {"1", "2"}}, {"1,2\r3", 0, 2, 44, "LINEROW", "", 2, 4, {"1", "2"}},
       {"1;2,5;3", 0, 0, 59, "LINEROW", "", 3, 7, {"1", "25", "3"}},
       {"1\t2\t3e2", 0, 0, 9, "LINEROW", "", 3, 7, {"1", "2", "300"}},
       {"9,1\xC8" "2", 0, 0, 200, "LINEROW", "", 1, 5, {"912"}},  // a separator above 127 never matches
@@ -66,8 +53,7 @@ TEST_F(RowsTest, StoresFieldsAndLeavesThePosition) {
       {"1,,3\r\n", 0, 0, 44, "READARRAY", ",1,3", 3, 6, {"1", "", "3"}},
       {"1 2,x,+5\r\n", 0, 0, 44, "READARRAY", ",1,3", 3, 10, {"12", "", "5"}},
       {"1,2\r\n3,4", 0, 0, 44, "READARRAY", ",2,5", 4, 8, {"", "1", "2", "3", "4"}},
-      {"1,2,3", 0, 0, 44, "READARRAY", ",5,4", 0, 0, {}},
-      {"7,8", 0, 0, 44, "READARRAY", ",1,9", 2, 3, {"7", "8"}},
+      {"1,2,3", 0, 0, 44, "READARRAY", ",5,4", 0, 0, {}}, {"7,8", 0, 0, 44, "READARRAY", ",1,9", 2, 3, {"7", "8"}},
       // hostile input: only separators, NUL bytes, the line-end bytes as separators
       {",,,,\r\n", 0, 0, 44, "LINEROW", "", 5, 6, {""}},
       {",,,,", 0, 0, 44, "READARRAY", ",1,3", 3, 3, {"", "", ""}},  // the last, empty, is stored
@@ -129,21 +115,13 @@ TEST_F(RowsTest, ReadArrayAcrossRunsAndGaps) {
 }
 
 TEST_F(RowsTest, FailuresInBothModes) {
-  const double miss = kMissingValue;
-  const double none = -99;  // a refused parse leaves the result alone
   using E = CFileException;
   const std::string longName(300, 'W');
+  // args: % stands for a new page's or dataset's name; stored: row 0 of W, or the elements of D; setting:
+  // "statFd"/"readAt": that call fails with EIO; "NLINEMODE": set to 5; else a refused service.
   const struct {
-    const char* label;
-    std::string file;
-    int offset;
-    const char* method;
-    const char* args;  // % stands for a new page's or dataset's name
-    Expect byDefault, byNew;
-    int position;
-    Cells stored;  // row 0 of W, or the elements of D
-    // "statFd"/"readAt": that call fails with EIO; "NLINEMODE": set to 5; else a refused service
-    const char* setting = "";
+    const char* label; std::string file; int offset; const char *method, *args; Expect byDefault, byNew;
+    int position; Cells stored; const char* setting = "";
   } cases[] = {
       {"no page", "1", 0, "LINEROW", "", {1024, 0, 2, none}, {10, 0, 10, none}, 0, {""}},
       {"no dataset", "1", 0, "READARRAY", ",1,2", {1024, 0, 2, none}, {10, 0, 10, none}, 0, {}},
@@ -172,32 +150,23 @@ TEST_F(RowsTest, FailuresInBothModes) {
        "dataset"},
   };
   for (const auto& c : cases) {
-    for (bool newMode : {false, true}) {
-      SCOPED_TRACE(std::string(c.label) + (newMode ? " (new mode)" : " (default mode)"));
-      Fresh();
-      const std::string name = NewTarget(c.method);
+    const std::string setting = c.setting;
+    std::string name;
+    BothModes(c.label, c.method, [&] {
+      name = NewTarget(c.method);
       Prepare(c.file, c.offset);
-      const std::string setting = c.setting;
       if (setting == "statFd" || setting == "readAt")
         fault::Fail(setting == "statFd" ? fault::Call::statFd : fault::Call::readAt, EIO);
       if (setting == "NLINEMODE") host.SetNumber("NLINEMODE", 5);
-      const uint32_t refused = setting == "column"    ? op::kAddColumn
-                               : setting == "element" ? op::kSetElement
-                               : setting == "dataset" ? op::kFindDataset
-                                                      : 0;
-      if (refused != 0)
-        host.serviceProbe = [&](uint32_t code) {
-          if (code == refused) throw std::runtime_error("refused");
-        };
-      NewMode(newMode);
+      if (setting == "column") Refuse(op::kAddColumn);
+      if (setting == "element") Refuse(op::kSetElement);
+      if (setting == "dataset") Refuse(op::kFindDataset);
       std::string args = c.args;
-      if (args[0] == '%') args.replace(0, 1, name);
-      ExpectOutcome(Invoke(c.method, args), newMode ? c.byNew : c.byDefault);
-      host.serviceProbe = nullptr;
-      fault::Clear();
+      return args[0] == '%' ? args.replace(0, 1, name) : args;
+    }, c.byDefault, c.byNew, [&] {
       EXPECT_EQ(Stored(c.method, name), c.stored);
       EXPECT_EQ(Position(), c.position);
-    }
+    });
   }
 }
 
@@ -222,15 +191,6 @@ TEST_F(RowsTest, NoAfterMethodNoticeFromRowAndDatasetReaders) {
     host.Call(method, method == "LREAD"s ? "A" : args, r);
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), op::kAfterMethod), notices) << method;
   }
-}
-
-TEST_F(RowsTest, HelpTexts) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"readarray", "fum.readarray(dataset$,start,end[,hFile])\r\nNote: Affected by .ListSep!"},
-      {"ReadRow", "fum.ReadRow(wksname$,nToken[,hFile])\r\nNote: Affected by .ListSep!"},
-      {"LINEROW", "fum.LINEROW(wksname$[,hFile])\r\nNote: Affected by .ListSep and .nLineMode!"},
-  };
-  for (auto [name, line] : cases) EXPECT_EQ(Printed("SYNTAX", name), std::vector<std::string>{line}) << name;
 }
 
 }  // namespace

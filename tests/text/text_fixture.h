@@ -7,6 +7,9 @@
 
 namespace kfio::testing {
 
+// Results a row expects: the missing value, and -99, which a refused parse leaves alone.
+inline constexpr double miss = kMissingValue, none = -99;
+
 class TextTest : public FumTest {
  public:
   // Opens `bytes` at `offset` under the line mode and separator; A$ = "old".
@@ -19,6 +22,13 @@ class TextTest : public FumTest {
     host.ClearCalls();
   }
   int Position() { return static_cast<int>(Invoke("GETPOS", "").result); }
+  // Every cell of one row of a page as text ("" where none was written).
+  std::vector<std::string> Row(const std::string& page, int32_t row = 0) const {
+    const refhost::HostPage* p = host.Page(page);
+    std::vector<std::string> cells;
+    for (int c = 1; p != nullptr && c <= p->ColumnCount(); ++c) cells.push_back(p->Column(c)->Text(row));
+    return cells;
+  }
   long Stores() const { return std::count(host.calls.begin(), host.calls.end(), op::kSetStringVar); }
 };
 

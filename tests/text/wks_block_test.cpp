@@ -32,23 +32,13 @@ class WksBlockTest : public TextTest {
 
 TEST_F(WksBlockTest, LinesStopsAndFailuresInBothModes) {
   const std::string f = "1,2,3\n4 5 6\n";
-  const double none = -99;  // a refused parse leaves the result alone
   const int hardIO = E::hardIO;
+  // byNew: none, as the default mode; fault: "nofile": FILENAME names no file; "closed": no current file;
+  // "seek:N", "read:N": the (N+1)-th seek or read fails. A call seeks for GetPos, the stream's start, after each
+  // line read, and for SetPos.
   const struct {
-    const char* label;
-    std::string file;
-    const char* args;
-    Expect byDefault;
-    std::optional<Expect> byNew;  // none: as the default mode
-    std::string cells;
-    int position;
-    std::string z = "old";
-    int offset = 0;
-    int listSep = ',';
-    // "nofile": FILENAME names no file; "closed": no current file; "seek:N",
-    // "read:N": the (N+1)-th seek or read fails. A call seeks for GetPos, the
-    // stream's start, after each line read, and for SetPos.
-    std::string fault = "";
+    const char *label; std::string file; const char* args; Expect byDefault; std::optional<Expect> byNew;
+    std::string cells; int position; std::string z = "old"; int offset = 0; int listSep = ','; std::string fault = "";
   } cases[] = {
       {"two lines", f, "w,1,3,1,2", {0, 0, 0, 2}, {}, "1 2 3|4 5 6", 12},
       {"one column to the end", f, "w,2,2,1,0", {1030, 0, 0, 2}, {{33, 0, 33, 2}}, "9 1 9|9 4 9", 12},
@@ -77,29 +67,27 @@ TEST_F(WksBlockTest, LinesStopsAndFailuresInBothModes) {
        "old", 0, ',', "read:1"},
   };
   for (const auto& c : cases) {
-    for (bool newMode : {false, true}) {
-      SCOPED_TRACE(std::string(c.label) + ": WksBlock(" + c.args + ")" + (newMode ? " (new mode)" : ""));
-      Fresh();
+    double hFile = 0;
+    BothModes(c.label + std::string(": WksBlock(") + c.args + ")", "WKSBLOCK", [&] {
       NewPage();
       OpenFile(MakeFile("other.txt", "x"));
       Prepare(c.file, c.offset, 0, c.listSep);
       host.SetStringVar('Z', "old");
       if (c.fault == "nofile") host.SetString("FILENAME", Path("none.txt"));
       if (c.fault == "closed") Call("CLOSE");
-      const double hFile = Number("HFILE");
+      hFile = Number("HFILE");
       host.SetNumber("NBYTES", 2);
-      NewMode(newMode);
       if (c.fault.starts_with("seek:")) fault::Fail(fault::Call::seek, EIO, std::stoi(c.fault.substr(5)));
       if (c.fault.starts_with("read:")) fault::Fail(fault::Call::readAt, EIO, std::stoi(c.fault.substr(5)));
-      ExpectOutcome(Invoke("WKSBLOCK", c.args), newMode ? c.byNew.value_or(c.byDefault) : c.byDefault);
-      fault::Clear();
+      return std::string(c.args);
+    }, c.byDefault, c.byNew.value_or(c.byDefault), [&] {
       EXPECT_FALSE(TheFum().nestedCall);
       EXPECT_EQ(Number("HFILE"), hFile);
       EXPECT_EQ(Number("NBYTES"), 2);
       EXPECT_EQ(Cells(), c.cells);
       EXPECT_EQ(host.StringVar('Z'), c.z);
       EXPECT_EQ(Position(), c.position);
-    }
+    });
   }
 }
 
@@ -111,8 +99,6 @@ TEST_F(WksBlockTest, ArgumentsNotGivenKeepTheirValues) {
   host.Page("w")->Column(2)->SetValue(1, 0);
   EXPECT_EQ(Invoke("WKSBLOCK", "w").result, 2);
   EXPECT_EQ(Cells(), "9 9 9|9 1 2|9 4 5");
-  EXPECT_EQ(Printed("SYNTAX", "wksblock"),
-            std::vector<std::string>{"fum.wksblock(wksname$, colbegin, colend, rowbegin, rowend)"});
 }
 
 }  // namespace

@@ -1,17 +1,8 @@
 // TWrite and LWrite: the bytes on disk for every kind of argument and nLineMode, the position after, the string-variable fetch, and the failures in both error modes.
-#include <new>
-#include <stdexcept>
-
-#include "binary/bulk.h"
 #include "text/text_fixture.h"
 
 namespace kfio::testing {
 namespace {
-
-using namespace std::string_literals;
-
-unsigned char* NoMemory(std::size_t) { throw std::bad_alloc(); }
-void NoRelease(unsigned char*) {}
 
 // Every case writes into this file at offset 1.
 const std::string kBefore = "#####";
@@ -32,11 +23,6 @@ class WriteTest : public TextTest {
       if (refuse) throw std::runtime_error("refused");
     };
   }
-  void Finish() {
-    host.serviceProbe = nullptr;
-    XoBulk::ResetAllocator();
-    fault::Clear();
-  }
   // The file as it should be with `written` laid over it from offset 1.
   static std::string After(const std::string& written) { return std::string(kBefore).replace(1, written.size(), written); }
 
@@ -46,64 +32,41 @@ class WriteTest : public TextTest {
 };
 
 TEST_F(WriteTest, WritesTheTextInBothModes) {
+  // args: as the script writes them; refuse: the host refuses 4114.
   const struct {
-    const char* method;
-    std::string args;  // as the script writes them
-    int lineMode;
-    std::string written;
-    int fetches;
-    bool refuse = false;  // the host refuses 4114
+    const char* method; std::string args; int lineMode; std::string written; int fetches; bool refuse = false;
   } cases[] = {
-      {"TWRITE", "\"abc\"", 0, "abc", 0},
-      {"LWRITE", "\"abc\"", 0, "abc\r\n", 0},
-      {"TWRITE", "\"ab\"cd", 0, "ab", 0},
-      {"TWRITE", "\"ab", 0, "ab", 0},
-      {"TWRITE", " \"a, b\" ", 0, "a, b", 0},
+      {"TWRITE", "\"abc\"", 0, "abc", 0}, {"LWRITE", "\"abc\"", 0, "abc\r\n", 0}, {"TWRITE", "\"ab\"cd", 0, "ab", 0},
+      {"TWRITE", "\"ab", 0, "ab", 0}, {"TWRITE", " \"a, b\" ", 0, "a, b", 0},
       {"TWRITE", "\"a\\n\"", 0, "a\\n", 0},  // nothing is unescaped
-      {"TWRITE", "123", 0, "123", 0},
-      {"TWRITE", "\"\"", 0, "", 0},
-      {"LWRITE", "\"\"", 0, "\r\n", 0},
+      {"TWRITE", "123", 0, "123", 0}, {"TWRITE", "\"\"", 0, "", 0}, {"LWRITE", "\"\"", 0, "\r\n", 0},
       {"TWRITE", std::string(300, '1'), 0, std::string(259, '1'), 0},
       {"TWRITE", "\"" + std::string(300, 'y'), 0, std::string(258, 'y'), 0},
       // a letter names a string variable
-      {"TWRITE", "A", 0, "alpha", 1},
-      {"TWRITE", "zebra", 0, "zz top", 1},
+      {"TWRITE", "A", 0, "alpha", 1}, {"TWRITE", "zebra", 0, "zz top", 1},
       {"TWRITE", "Q", 0, "\"q\"", 1},  // quotes in a variable stay
-      {"TWRITE", "b", 0, "", 1},
-      {"TWRITE", "L", 0, std::string(259, 'v'), 1},
+      {"TWRITE", "b", 0, "", 1}, {"TWRITE", "L", 0, std::string(259, 'v'), 1},
       {"LWRITE", "L", 1, std::string(259, 'v') + "\n", 1},
       // a refused fetch leaves the argument as written
-      {"TWRITE", "A", 0, "A", 1, true},
-      {"LWRITE", "a$", 2, "a$\r", 1, true},
+      {"TWRITE", "A", 0, "A", 1, true}, {"LWRITE", "a$", 2, "a$\r", 1, true},
   };
   for (const auto& c : cases) {
-    for (bool newMode : {false, true}) {
-      SCOPED_TRACE(std::string(c.method) + "(" + c.args.substr(0, 20) + ") mode " + std::to_string(c.lineMode) +
-                   (newMode ? ", new error mode" : ""));
-      Fresh();
-      PrepareWrite(c.lineMode, 2, c.refuse);
-      NewMode(newMode);
-      ExpectOutcome(Invoke(c.method, c.args), {0, 0, 0, static_cast<double>(c.written.size())});
-      EXPECT_EQ(fetches, c.fetches);
-      Finish();
-      EXPECT_EQ(Position(), 1 + static_cast<int>(c.written.size()));
-      EXPECT_EQ(Contents("w.txt"), After(c.written));
-    }
+    const Expect written = {0, 0, 0, static_cast<double>(c.written.size())};
+    BothModes(std::string(c.method) + "(" + c.args.substr(0, 20) + ") mode " + std::to_string(c.lineMode), c.method,
+              [&] { PrepareWrite(c.lineMode, 2, c.refuse); return c.args; }, written, written, [&] {
+                EXPECT_EQ(fetches, c.fetches);
+                EXPECT_EQ(Position(), 1 + static_cast<int>(c.written.size()));
+                EXPECT_EQ(Contents("w.txt"), After(c.written));
+              });
   }
 }
 
 TEST_F(WriteTest, WriteFailuresInBothModes) {
-  const double miss = kMissingValue;
-  const double none = -99;  // a refused parse leaves the result alone
+  // written: what reached the file; setting: "full": the write fails with ENOSPC; "half": half the bytes go;
+  // "memory": no buffer.
   const struct {
-    const char* label;
-    const char* method;
-    const char* args;
-    Expect byDefault, byNew;
-    std::string written;  // what reached the file
-    const char* setting = "";  // "full": the write fails with ENOSPC; "half": half the bytes go; "memory": no buffer
-    int lineMode = 0;
-    int openMode = 2;
+    const char *label, *method, *args; Expect byDefault, byNew; std::string written; const char* setting = "";
+    int lineMode = 0; int openMode = 2;
   } cases[] = {
       {"no string", "TWRITE", "", {1024, 0, 2, none}, {10, 0, 10, none}, ""},
       {"nLineMode 3", "LWRITE", "\"abc\"", {3, 0, 2, miss}, {12, 0, 12, miss}, "", "", 3},
@@ -114,23 +77,20 @@ TEST_F(WriteTest, WriteFailuresInBothModes) {
       {"hFile not open", "TWRITE", "\"abc\",12345", {1156, 9, 2, none}, {14, 0, 270, none}, ""},
   };
   for (const auto& c : cases) {
-    for (bool newMode : {false, true}) {
-      SCOPED_TRACE(std::string(c.label) + (newMode ? " (new mode)" : " (default mode)"));
-      Fresh();
+    const std::string setting = c.setting;
+    BothModes(c.label, c.method, [&] {
       PrepareWrite(c.lineMode, c.openMode);
-      const std::string setting = c.setting;
       if (setting == "full") fault::Fail(fault::Call::writeAt, ENOSPC);
       if (setting == "half")
         sys::g_calls.writeAt = [](int fd, const void* b, std::size_t n, uint64_t off, std::size_t& done) {
           return sys::kOsCalls.writeAt(fd, b, n / 2, off, done);
         };
-      if (setting == "memory") XoBulk::SetAllocator(NoMemory, NoRelease);
-      NewMode(newMode);
-      ExpectOutcome(Invoke(c.method, c.args), newMode ? c.byNew : c.byDefault);
-      Finish();
+      if (setting == "memory") NoMemory();
+      return std::string(c.args);
+    }, c.byDefault, c.byNew, [&] {
       EXPECT_EQ(Position(), 1 + static_cast<int>(c.written.size()));
       EXPECT_EQ(Contents("w.txt"), After(c.written));
-    }
+    });
   }
 }
 
