@@ -89,15 +89,20 @@ inline constexpr int kTooFewColumns = 38;
 // High-level methods: a nested call whose method index names no method of
 // FUM (a number outside the index, or a method this build lacks).
 inline constexpr int kNoNestedMethod = 262;
+// A nested call of a high-level method failed: the default mode's code and
+// status (the new mode answers NestedFailure of the nested status).
+inline constexpr int kNestedCallFailed = 4;
 
 // The worksheet block reader. A stop and an unopened file are soft errors:
 // the call succeeds. The end of the file is soft in the default mode only.
 inline constexpr int kBlockFileNotOpened = 1026;
 inline constexpr ErrorPair kBlockEndOfFile{1030, 33};
 inline constexpr int kBlockStopped = 1031;
-// A nested GetPos or SetPos failed: the default mode's code and status (the
-// new mode answers NestedFailure of the nested status).
-inline constexpr int kBlockNestedFailed = 4;
+
+// The WAV import: a file it will not read (not PCM, not RIFF/WAVE with "fmt "
+// at offset 12, another chunk before the samples, a header that sizes
+// nothing), in both modes, as Error and status.
+inline constexpr int kWavRefused = 41;
 
 }  // namespace err
 }  // namespace kfio

@@ -54,4 +54,8 @@ int FileExceptionFailure(const CFileException& e, ErrorPair codes, SysErrRule ru
 
 int OutOfMemoryFailure() { return Fail(err::kOutOfMemory); }
 
+int NestedCallFailed(int status) {
+  return NewErrorMode() ? NestedFailure(status) : StoreError(err::kNestedCallFailed);
+}
+
 }  // namespace kfio

@@ -51,4 +51,9 @@ constexpr int FromArgument(int status) { return status + 256; }
 // so a script can tell it from a failure of the method itself.
 constexpr int NestedFailure(int status) { return status | 512; }
 
+// A nested call failed with `status` and ends the high-level method: the new
+// mode answers NestedFailure(status) and keeps the nested call's Error; the
+// default mode stores and answers err::kNestedCallFailed.
+int NestedCallFailed(int status);
+
 }  // namespace kfio

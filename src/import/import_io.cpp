@@ -1,11 +1,15 @@
 // The import methods' shared arguments and cursor handling.
 #include "import/import_io.h"
 
+#include "fum/errors.h"
+
 namespace kfio {
 
 XoImportIO::XoImportIO() : XoHighLev("(wksname$[,hFile])"), page_(AddArgument<XoWksName>()) {
   AddArgument<XoInt>();
 }
+
+int XoImportIO::CheckArguments() { return Given(page_) ? 0 : Fail(err::kMissingTextArgument); }
 
 void XoImportIO::ShowWaitCursor() {
   RepaintMainWindow();

@@ -14,6 +14,8 @@ class XoImportIO : public XoHighLev {
   int FileArgumentIndex() const override { return LastArgumentIndex(); }
 
  protected:
+  // wksname$ is required.
+  int CheckArguments() override;
   // The wksname$ slot.
   int PageArgument() const { return page_; }
   // The host's main window is repainted and the wait cursor replaces the

@@ -74,6 +74,7 @@ void FUM::BuildTables() {
   AddRows(methods_, &cRead, {"CREAD"});
   AddRows(methods_, &tWrite, {"TWRITE"});
   AddRows(methods_, &lWrite, {"LWRITE"});
+  AddRows(methods_, &wav, {"WAV"});
   AddRows(methods_, &wksBlock, {"WKSBLOCK"});
   AddRows(methods_, &syntax, {"SYNTAX"});
   AddRows(methods_, &altSpell,

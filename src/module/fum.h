@@ -15,6 +15,7 @@
 #include "fum/positioning.h"
 #include "fum/queries.h"
 #include "fum/settings.h"
+#include "import/wav.h"
 #include "text/block.h"
 #include "text/char_read.h"
 #include "text/line_token.h"
@@ -70,6 +71,7 @@ class FUM : public XoDLL, public FumState {
   XoCRead cRead;
   XoTWrite tWrite;
   XoLWrite lWrite;
+  XoWav wav;
   XoWksBlock wksBlock;
   XoSyntax syntax;
   XoAltSpell altSpell;

@@ -47,11 +47,6 @@ const char* FileNameProperty() {
   return static_cast<const XoProperty*>(e->member)->GetText();
 }
 
-// A nested GetPos or SetPos failed with `status`.
-int NestedMoveFailed(int status) {
-  return NewErrorMode() ? NestedFailure(status) : StoreError(err::kBlockNestedFailed);
-}
-
 }  // namespace
 
 XoWksBlock::XoWksBlock()
@@ -81,7 +76,7 @@ int XoWksBlock::Execute(double* result, XoDLL& module) {
   listSep_ = TruncateToInt32(GetSetting(SettingIndex("LISTSEP")));
 
   double start = 0.0;
-  if (const int s = CallNested(module, MethodIndex("GETPOS"), &start)) return NestedMoveFailed(s);
+  if (const int s = CallNested(module, MethodIndex("GETPOS"), &start)) return NestedCallFailed(s);
   int64_t row = first;
   auto position = static_cast<uint64_t>(start);
   std::string rest;
@@ -97,7 +92,7 @@ int XoWksBlock::Execute(double* result, XoDLL& module) {
 
   double moved = 0.0;
   const auto to = static_cast<int32_t>(static_cast<uint32_t>(position));
-  if (const int s = CallNested(module, MethodIndex("SETPOS"), &moved, to)) return NestedMoveFailed(s);
+  if (const int s = CallNested(module, MethodIndex("SETPOS"), &moved, to)) return NestedCallFailed(s);
   switch (end) {
     case End::kLastRow:
       return 0;
