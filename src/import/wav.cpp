@@ -196,8 +196,12 @@ int XoWav::Import(XoDLL& module) {
   const int32_t skip = TruncateToInt32(GetSetting(SettingIndex("SKIP")));
   const uint32_t count = SampleCount(declared, length > start ? length - start : 0, bytes, skip);
   step.ARead(name + "_Data", count);
+  // A transfer that went wrong on the way still succeeds, with the cause in
+  // Error, which the Jump's own start would clear.
+  const int transferError = ErrorCode();
   step.Jump(skip);
   if (step.Failed()) return step.Failure();
+  SetError(transferError);
 
   WriteTimes(page, count / channels, rate);
   if (channels == 2) SplitChannels(page, count / 2);
