@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Times fum.Wav as whole fumsh processes against scipy on the same WAV files,
+# over several interleaved runs. The files are made by sox: 10 minutes of
+# 16-bit samples at 44,100 per second, mono (26,460,000 samples) and stereo.
+#   fumsh   fum.Wav of the file into a page of one column: the samples, the
+#           time column and, for stereo, the split into Left and Right
+#   scipy   scipy.io.wavfile.read, the samples converted to float64 (astype)
+#           and a time column (numpy.arange + 1) / rate
+# Targets: fumsh at most 1.5 times scipy for mono, at most 2 for stereo.
+# Prints the medians of the wall, user and system time and of the peak
+# memory of each, the ratios, and the load average before the runs. Checks
+# once that both read the same last samples and the same last time.
+#
+#   bench/wav_peers.sh [RUNS]        (default 7)
+#
+# FUMSH names the fumsh to time (default: the default preset's, built when
+# missing). Installs Debian's sox and python3-scipy when missing.
+set -euo pipefail
+usage() { sed -n '2,/^set /p' "$0" | sed '$d' | sed 's/^# \{0,1\}//'; }
+if [[ ${1:-} == --help || ${1:-} == -h ]]; then usage; exit 0; fi
+source "$(dirname "$0")/common.sh"
+runs=${1:-7}
+[[ $runs =~ ^[1-9][0-9]*$ ]] || { usage >&2; exit 2; }
+need_fumsh
+need_python_module scipy.io.wavfile python3-scipy
+if ! command -v sox >/dev/null; then
+  echo "installing sox" >&2
+  apt-get update -qq && apt-get install -y -qq sox >/dev/null
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+seconds=600
+rate=44100
+frames=$((seconds * rate))
+sox -n -r $rate -b 16 -c 1 "$work/mono.wav" synth $seconds sine 440 whitenoise vol 0.5
+sox -n -r $rate -b 16 -c 2 "$work/stereo.wav" synth $seconds sine 440 whitenoise vol 0.5
+
+# The last frame's samples and time, as each side reads them.
+fum_script() {
+  local columns=S_Data
+  [[ $1 == stereo ]] && columns="S_Left[$frames], S_Right"
+  printf 'wks new S\nh = fum.Open(%s, 0)\nfum.Wav(S)\nprint %s[%s], S_A[%s]\n' \
+    "$work/$1.wav" "$columns" "$frames" "$frames"
+}
+scipy_code="import sys, numpy, scipy.io.wavfile
+rate, samples = scipy.io.wavfile.read(sys.argv[1])
+values = samples.astype(numpy.float64)
+times = (numpy.arange(values.shape[0], dtype=numpy.float64) + 1) / rate
+print(*(repr(float(v)) for v in numpy.atleast_1d(values[-1])), repr(float(times[-1])))"
+
+# Warm the page cache, and check once that both sides read the same.
+same() { awk -v a="$1" -v b="$2" 'BEGIN {n = split(a, x); if (n != split(b, y)) exit 1; for (i = 1; i <= n; i++) if (x[i] + 0 != y[i] + 0) exit 1}'; }
+declare -A first
+for kind in mono stereo; do
+  fum_got=$("$fumsh" -c "$(fum_script $kind)")
+  scipy_got=$("$python" -c "$scipy_code" "$work/$kind.wav")
+  same "$fum_got" "$scipy_got" || { echo "$kind: fumsh printed '$fum_got', scipy '$scipy_got'" >&2; exit 1; }
+  first[fum_$kind]=${fum_got%% *}
+  first[scipy_$kind]=${scipy_got%% *}
+done
+
+load=$(cut -d' ' -f1-3 /proc/loadavg)
+for name in fum_mono scipy_mono fum_stereo scipy_stereo; do : >"$work/$name"; done
+for ((i = 0; i < runs; i++)); do
+  for kind in mono stereo; do
+    measure "${first[fum_$kind]}" "$fumsh" -c "$(fum_script $kind)" >>"$work/fum_$kind"
+    measure "${first[scipy_$kind]}" "$python" -c "$scipy_code" "$work/$kind.wav" >>"$work/scipy_$kind"
+  done
+done
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+
+printf 'load average before the runs: %s, after: %s (%s cores)\n' "$load" "$load_after" "$(nproc)"
+printf '%-36s %9s %9s %9s %10s\n' "median of $runs runs" "wall s" "user s" "sys s" "peak MB"
+for name in fum_mono scipy_mono fum_stereo scipy_stereo; do
+  case $name in
+    fum_mono) label="fumsh Wav, mono" ;;
+    scipy_mono) label="scipy + float64 + time, mono" ;;
+    fum_stereo) label="fumsh Wav, stereo" ;;
+    scipy_stereo) label="scipy + float64 + time, stereo" ;;
+  esac
+  printf '%-36s %9.3f %9.3f %9.3f %10.1f\n' "$label" \
+    "$(column_median 1 <"$work/$name")" "$(column_median 2 <"$work/$name")" \
+    "$(column_median 3 <"$work/$name")" "$(column_median 4 <"$work/$name")"
+done
+echo
+for kind in mono stereo; do
+  target=1.5
+  [[ $kind == stereo ]] && target=2
+  printf 'Wav / scipy, %-6s %s\n' "$kind" "$(awk -v a="$(column_median 1 <"$work/fum_$kind")" \
+    -v b="$(column_median 1 <"$work/scipy_$kind")" -v t="$target" \
+    'BEGIN {r = a / b; printf "%.2f (target <= %s: %s)", r, t, (r <= t) ? "met" : "NOT met"}')"
+done
