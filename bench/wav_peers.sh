@@ -16,11 +16,8 @@
 # FUMSH names the fumsh to time (default: the default preset's, built when
 # missing). Installs Debian's sox and python3-scipy when missing.
 set -euo pipefail
-usage() { sed -n '2,/^set /p' "$0" | sed '$d' | sed 's/^# \{0,1\}//'; }
-if [[ ${1:-} == --help || ${1:-} == -h ]]; then usage; exit 0; fi
 source "$(dirname "$0")/common.sh"
-runs=${1:-7}
-[[ $runs =~ ^[1-9][0-9]*$ ]] || { usage >&2; exit 2; }
+bench_arguments "$@"
 need_fumsh
 need_python_module scipy.io.wavfile python3-scipy
 if ! command -v sox >/dev/null; then
@@ -50,12 +47,11 @@ times = (numpy.arange(values.shape[0], dtype=numpy.float64) + 1) / rate
 print(*(repr(float(v)) for v in numpy.atleast_1d(values[-1])), repr(float(times[-1])))"
 
 # Warm the page cache, and check once that both sides read the same.
-same() { awk -v a="$1" -v b="$2" 'BEGIN {n = split(a, x); if (n != split(b, y)) exit 1; for (i = 1; i <= n; i++) if (x[i] + 0 != y[i] + 0) exit 1}'; }
 declare -A first
 for kind in mono stereo; do
   fum_got=$("$fumsh" -c "$(fum_script $kind)")
   scipy_got=$("$python" -c "$scipy_code" "$work/$kind.wav")
-  same "$fum_got" "$scipy_got" || { echo "$kind: fumsh printed '$fum_got', scipy '$scipy_got'" >&2; exit 1; }
+  same_numbers "$fum_got" "$scipy_got" || { echo "$kind: fumsh printed '$fum_got', scipy '$scipy_got'" >&2; exit 1; }
   first[fum_$kind]=${fum_got%% *}
   first[scipy_$kind]=${scipy_got%% *}
 done
@@ -71,18 +67,8 @@ done
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 printf 'load average before the runs: %s, after: %s (%s cores)\n' "$load" "$load_after" "$(nproc)"
-printf '%-36s %9s %9s %9s %10s\n' "median of $runs runs" "wall s" "user s" "sys s" "peak MB"
-for name in fum_mono scipy_mono fum_stereo scipy_stereo; do
-  case $name in
-    fum_mono) label="fumsh Wav, mono" ;;
-    scipy_mono) label="scipy + float64 + time, mono" ;;
-    fum_stereo) label="fumsh Wav, stereo" ;;
-    scipy_stereo) label="scipy + float64 + time, stereo" ;;
-  esac
-  printf '%-36s %9.3f %9.3f %9.3f %10.1f\n' "$label" \
-    "$(column_median 1 <"$work/$name")" "$(column_median 2 <"$work/$name")" \
-    "$(column_median 3 <"$work/$name")" "$(column_median 4 <"$work/$name")"
-done
+median_table "$work" "$runs" "fum_mono=fumsh Wav, mono" "scipy_mono=scipy + float64 + time, mono" \
+  "fum_stereo=fumsh Wav, stereo" "scipy_stereo=scipy + float64 + time, stereo"
 echo
 for kind in mono stereo; do
   target=1.5
