@@ -158,27 +158,5 @@ TEST_F(WavTest, ColumnsRefusalsAndFailuresInBothModes) {
   }
 }
 
-// Runs longer than one of the import's own runs of values: every value, and
-// the time of frame i within a few units in the last place of (i + 1) / rate.
-TEST_F(WavTest, LongFiles) {
-  for (const uint16_t channels : {1, 2}) {
-    SCOPED_TRACE(channels == 1 ? "mono" : "stereo");
-    Fresh();
-    const std::string name = NewPage();
-    std::vector<int> values;
-    for (int i = 0; i < 5000 * channels; ++i) values.push_back(i * 13 % 65536 - 32768);
-    OpenFile(MakeFile("long.wav", WavFile{Int16s(values), channels, 16, 8000}.Bytes()));
-    EXPECT_EQ(Invoke("WAV", name).status, 0);
-    const refhost::HostPage* page = host.Page(name);
-    ASSERT_EQ(page->ColumnCount(), channels + 1);
-    for (int c = 1; c <= channels + 1; ++c) ASSERT_EQ(page->Column(c)->Size(), 5000);
-    for (int i = 0; i < 5000; ++i) {
-      ASSERT_DOUBLE_EQ(page->Column(1)->Value(i), (i + 1) / 8000.0) << i;
-      for (int k = 0; k < channels; ++k) ASSERT_EQ(page->Column(2 + k)->Value(i), values[i * channels + k]) << i;
-    }
-    EXPECT_EQ(page->Column(1)->Value(999), 0.125);
-  }
-}
-
 }  // namespace
 }  // namespace kfio::testing
