@@ -89,10 +89,8 @@ inline constexpr int kTooFewColumns = 38;
 // High-level methods: a nested call whose method index names no method of
 // FUM (a number outside the index, or a method this build lacks).
 inline constexpr int kNoNestedMethod = 262;
-
-// A nested call failed and the high-level method gives up: the default
-// mode's code and status (the new mode answers NestedFailure of the nested
-// status).
+// A nested call of a high-level method failed: the default mode's code and
+// status (the new mode answers NestedFailure of the nested status).
 inline constexpr int kNestedCallFailed = 4;
 
 // The worksheet block reader. A stop and an unopened file are soft errors:

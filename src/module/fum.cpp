@@ -77,6 +77,7 @@ void FUM::BuildTables() {
   AddRows(methods_, &mathematica, {"MATHEMATICA"});
   AddRows(methods_, &sigmaDos, {"SIGMADOS"});
   AddRows(methods_, &sigmaWin, {"SIGMAWIN"});
+  AddRows(methods_, &wav, {"WAV"});
   AddRows(methods_, &wksBlock, {"WKSBLOCK"});
   AddRows(methods_, &syntax, {"SYNTAX"});
   AddRows(methods_, &altSpell,

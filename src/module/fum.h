@@ -18,6 +18,7 @@
 #include "import/mathematica.h"
 #include "import/sigma_dos.h"
 #include "import/sigma_win.h"
+#include "import/wav.h"
 #include "text/block.h"
 #include "text/char_read.h"
 #include "text/line_token.h"
@@ -76,6 +77,7 @@ class FUM : public XoDLL, public FumState {
   XoMathematica mathematica;
   XoSigmaDos sigmaDos;
   XoSigmaWin sigmaWin;
+  XoWav wav;
   XoWksBlock wksBlock;
   XoSyntax syntax;
   XoAltSpell altSpell;
