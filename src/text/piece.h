@@ -36,10 +36,9 @@ class XoASCIIPiece : public XoPiecewise {
   virtual bool StopReading(uint8_t /*byte*/, uint32_t /*fieldEnds*/) { return AtBound(); }
   virtual bool PieceComplete(uint8_t byte, uint32_t /*pieceLength*/) { return StopReading(byte, fieldEnds_); }
 
-  // Runs the loop on the current entry; 0 or the status, with Error set.
-  int ReadLoop() { return ReadLoopAs(*this); }
-  // The same loop with the decisions of `Reader`: for a final class the
-  // compiler calls them directly, so the per-byte path has no dispatch.
+  // Runs the loop on the current entry with the decisions of `Reader`; 0 or
+  // the status, with Error set. Readers pass their own final class, so the
+  // compiler calls the decisions directly: the per-byte path has no dispatch.
   template <typename Reader>
   int ReadLoopAs(Reader& reader);
   bool AtBound() const { return eofSeen_ != 0 || bytesRead_ >= byteBound_; }
