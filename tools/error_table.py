@@ -15,39 +15,90 @@ BEGIN = "<!-- codes: generated from src/fum/error_codes.h -->"
 END = "<!-- end of generated codes -->"
 REGENERATE = "python3 tools/error_table.py"
 
-# The members each source file implements; a use of err::kName in a file
-# lists these members against the code.
-FILE_MEMBERS = {
-    "src/fum/errors.cpp": "any method that allocates or runs nested methods",
-    "src/fum/errors.h": "any method that allocates or runs nested methods",
-    "src/fum/high_level.h": "high-level methods (WksBlock, Mathematica, SigmaDos, SigmaWin, Wav)",
-    "src/fum/fumio.cpp": "every file method (hFile and file-name checks, GetPos/SetPos steps)",
-    "src/fum/limited.cpp": "setting NBYTES, BYTEORDER, SIGNED, MODE, NLINEMODE, LISTSEP",
-    "src/fum/hfile.cpp": "setting HFILE; any method given hFile",
-    "src/fum/settings.cpp": "ListSep",
-    "src/fum/help.cpp": "Syntax, AltSpell, ListAll",
-    "src/fum/file_entry.cpp": "CloseAll",
-    "src/fum/open_close.cpp": "Open, Close, CloseAll",
-    "src/fum/queries.cpp": "Exists, Remove, Size",
-    "src/fum/positioning.cpp": "GetPos, SetPos, Rewind, ToEnd, Jump, JumpChunk, SwitchMode",
-    "src/fum/high_level.cpp": "high-level methods (WksBlock, Mathematica, SigmaDos, SigmaWin, Wav)",
-    "src/binary/scribe.cpp": "Read, Write, FRead, FWrite, DRead, DWrite, LDRead, LDWrite",
-    "src/binary/bulk.cpp": "ARead, AWrite",
-    "src/binary/row_bin.cpp": "ReadRowBin",
-    "src/binary/record.cpp": "ReadRecord, WriteRecord",
-    "src/text/piece.cpp": "TRead, LRead, ReadToken, CRead, ReadRow, LineRow, ReadArray",
-    "src/text/block.cpp": "Ascii",
-    "src/text/char_read.cpp": "CRead",
+# The members that reach each function storing a code: by Class::function,
+# else by class, else (a free function) by source file. A use the tables do
+# not place stops the generator.
+READ_WRITE = "Read, Write, FRead, FWrite, DRead, DWrite, LDRead, LDWrite"
+BULK = "ARead, AWrite, ReadRowBin, ReadRecord, WriteRecord, CRead, TWrite, LWrite"
+TEXT = "TRead, LRead, ReadToken, ReadRow, LineRow, ReadArray"
+HIGH = "WksBlock, Mathematica, SigmaDos, SigmaWin, Wav"
+MEMBERS = {
+    "XoBulk": BULK,
+    "XoBinIO": "ARead, AWrite, ReadRowBin, ReadRecord, WriteRecord",
+    "XoAIO": "ARead, AWrite",
+    "XoRecord": "ReadRecord, WriteRecord",
+    "XoReadRecord": "ReadRecord",
+    "XoWriteRecord": "WriteRecord",
+    "XoReadRowBin": "ReadRowBin",
+    "XoScribe::RawRead": "Read, FRead, DRead, LDRead",
+    "XoScribe::RawWrite": "Write, FWrite, DWrite, LDWrite",
+    "XoScribe": READ_WRITE,
+    "XoPiecewise::ReadValue": "Read, FRead, DRead, LDRead",
+    "XoRead": "Read",
+    "XoWrite": "Write",
+    "XoFloatRead": "FRead, DRead, LDRead",
+    "XoFloatWrite": "FWrite, DWrite, LDWrite",
+    "FileRefList::CloseAllEntries": "CloseAll",
+    "XoFUMIO::ResolveFileArgument": "every file method that takes hFile",
+    "XoTracking": "GetPos, SetPos, Rewind, ToEnd, Jump, JumpChunk, SwitchMode",
+    "XoDOS": "Exists, Remove, Size",
+    "XoSyntax": "Syntax",
+    "XoAltSpell": "AltSpell",
+    "XoHFILE": "setting HFILE; every file method given hFile",
+    "XoHighLev": HIGH,
+    "XoBounded": "setting NBYTES, BYTEORDER, SIGNED, MODE, NLINEMODE",
+    "XoDiscrete": "setting NBYTES, BYTEORDER, SIGNED, MODE, NLINEMODE",
+    "XoOpen": "Open",
+    "XoClose": "Close",
+    "XoGetPos": "GetPos",
+    "XoSetPos": "SetPos",
+    "XoJump": "Jump",
+    "XoJumpChunk": "JumpChunk",
+    "XoSwitchMode": "SwitchMode",
+    "XoRemove": "Remove",
+    "XoSize": "Size",
+    "XoListSep": "ListSep",
+    "XoImportIO": "SigmaDos, SigmaWin, Wav",
+    "XoMathematica": "Mathematica",
+    "XoSigmaDos": "SigmaDos",
+    "XoSigmaWin": "SigmaWin",
+    "XoWav": "Wav",
+    "XoASCII": "Ascii",
+    "XoCRead": "CRead",
+    "XoASCIILT": "TRead, LRead, ReadToken",
+    "XoTRead": "TRead, LRead",
+    "XoASCIIPiece": TEXT,
+    "WksRow": "ReadRow, LineRow",
+    "XoASCIIRow": "ReadRow, LineRow, ReadArray",
+    "XoReadArray": "ReadArray",
+    "XoWksBlock": "WksBlock",
+    "XoTWrite": "TWrite, LWrite",
+    "XoLWrite": "LWrite",
+    "src/binary/bulk.cpp": BULK,
+    "OutOfMemoryFailure": "any method that allocates",
+    "NestedCallFailed": HIGH,
+    "src/fum/errors.h": HIGH,
+    "src/fum/high_level.h": HIGH,
+    "src/fum/queries.cpp": "Exists, Size",
+    "src/fum/help.cpp": "Syntax, AltSpell",
     "src/text/line_token.cpp": "TRead, LRead, ReadToken",
-    "src/text/rows.cpp": "ReadRow, LineRow, ReadArray",
-    "src/text/write.cpp": "TWrite, LWrite",
-    "src/text/wks_block.cpp": "WksBlock",
-    "src/import/import_io.cpp": "Mathematica, SigmaDos, SigmaWin, Wav",
-    "src/import/mathematica.cpp": "Mathematica",
-    "src/import/sigma_dos.cpp": "SigmaDos",
     "src/import/sigma_win.cpp": "SigmaWin",
-    "src/import/wav.cpp": "Wav",
 }
+
+DEFINITION = re.compile(r"^[A-Za-z].*?\b(\w+)::(~?\w+)\(")
+FREE_DEFINITION = re.compile(r"^[A-Za-z][\w:<>&*, ]*\s[*&]?(\w+)\(")
+
+# What the new error mode stores for a plain code that names the default
+# mode's code only.
+NEW_MODE = {
+    "kNoCurrentFile": "13 or 14 (the hFile check's code)",
+    "kPositionTooLarge": "0 (status 2)",
+    "kIntegerShortRead": "33",
+    "kValueShortRead": "33",
+    "kValueReadFailed": "28",
+    "kNestedCallFailed": "the nested call's code (status + 512)",
+}
+
 
 # Meaning and what to do, by name. A code without an entry takes its header
 # comment as its meaning; a code with neither stops the generator.
@@ -78,7 +129,7 @@ MEANING = {
     "kSizeFailed": ("the file's size could not be found", "read SysErr"),
     "kPositionFailed": ("the file position could not be read", "read SysErr"),
     "kSeekFailed": ("the file position could not be moved", "read SysErr; check the offset"),
-    "kPositionTooLarge": ("GetPos past 2 GiB in the default mode; the new mode answers status 2", "switch NEWACTIONS on to read large positions"),
+    "kPositionTooLarge": ("GetPos past 2 GiB in the default mode; the new mode answers status 2", "keep the position below 2 GiB, or move with Jump"),
     "kEndOfFile": ("the file ended before the read was done", "test for the end before reading on; what was read is kept"),
     "kReadFailed": ("a text read failed in the file layer", "read SysErr"),
     "kIntegerShortRead": ("an integer read met the end of the file (default mode; 33 with NEWACTIONS)", "test for the end of the file"),
@@ -142,14 +193,27 @@ def parse_header():
 
 
 def uses_under_src():
-    """Answers {name: [source files using err::name]}."""
+    """Answers {name: [members strings]} for every err::name under src/."""
     uses = {}
     for path in sorted((ROOT / "src").rglob("*")):
         if path.suffix not in (".cpp", ".h") or path == HEADER:
             continue
         rel = path.relative_to(ROOT).as_posix()
-        for name in sorted(set(re.findall(r"err::(k\w+)", path.read_text()))):
-            uses.setdefault(name, []).append(rel)
+        where = None
+        for line in path.read_text().splitlines():
+            m = DEFINITION.match(line)
+            if m:
+                where = m.group(1), m.group(2)
+            elif FREE_DEFINITION.match(line) and not line.rstrip().endswith(";"):
+                where = None, FREE_DEFINITION.match(line).group(1)
+            for name in re.findall(r"err::(k\w+)", line):
+                keys = [] if where is None else [where[1]] if where[0] is None else [f"{where[0]}::{where[1]}", where[0]]
+                members = next((MEMBERS[k] for k in keys + [rel] if k in MEMBERS), None)
+                if members is None:
+                    sys.exit(f"error_table.py: add {(keys or [rel])[-1]} ({rel}) to MEMBERS")
+                found = uses.setdefault(name, [])
+                for group in members.split("; "):
+                    found += [m for m in group.split(", ") if m not in found]
     return uses
 
 
@@ -165,11 +229,8 @@ def table():
         meaning, todo = MEANING.get(name, (comment, ""))
         if not meaning:
             sys.exit(f"error_table.py: {name} has neither a meaning here nor a comment in error_codes.h")
-        files = uses.get(name, [])
-        unknown = [f for f in files if f not in FILE_MEMBERS]
-        if unknown:
-            sys.exit(f"error_table.py: add {', '.join(unknown)} to FILE_MEMBERS")
-        members = "; ".join(dict.fromkeys(FILE_MEMBERS[f] for f in files)) or "not stored by any method"
+        members = ", ".join(uses.get(name, [])) or "not stored by any method"
+        n = NEW_MODE.get(name, n)
         out.append(f"| `{name}` | {d} | {n} | {meaning} | {members} | {todo} |")
     return "\n".join(out).lstrip("\n") + "\n"
 
