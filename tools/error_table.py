@@ -1,4 +1,3 @@
-#!/usr/bin/env python3
 # Writes the code table of docs/errors.md from src/fum/error_codes.h, or checks it.
 #
 #   python3 tools/error_table.py           rewrite the table in docs/errors.md
