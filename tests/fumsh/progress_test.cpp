@@ -66,6 +66,12 @@ TEST(RowProgress, ShowsRowsRateAndTimeLeftThenClears) {
             "\r                                                        \r");
 }
 
+TEST(ProgressLine, CutsALongLineToOneRow) {
+  Fixture f;
+  f.line.Show(std::string(79, 'a') + "bc");
+  EXPECT_EQ(f.err.str(), "\r" + std::string(79, 'a'));
+}
+
 TEST(ClearingBuffer, BlanksTheLineBeforeOutput) {
   Fixture f;
   std::ostringstream out;

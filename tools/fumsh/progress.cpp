@@ -18,8 +18,9 @@ bool ProgressLine::Due(double started) {
   return now - started >= kDelay && (!everShown_ || now - last_ >= kInterval);
 }
 
-void ProgressLine::Show(const std::string& text) {
+void ProgressLine::Show(const std::string& full) {
   if (!terminal_) return;
+  const std::string text = full.substr(0, kWidth);
   if (output_ != nullptr) output_->flush();
   const std::size_t pad = shown_ > text.size() ? shown_ - text.size() : 0;
   err_ << '\r' << text << std::string(pad, ' ');

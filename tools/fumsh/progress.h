@@ -15,6 +15,8 @@ class ProgressLine {
   using Clock = std::function<double()>;  // seconds from any fixed point
   static constexpr double kDelay = 1.0;     // work shorter than this shows nothing
   static constexpr double kInterval = 0.1;  // the least time between two lines
+  // A longer line would wrap, and '\r' would then rewrite only its last row.
+  static constexpr std::size_t kWidth = 79;
 
   // Nothing is ever written unless `terminal`. `output`, when given, is
   // flushed before a line is shown, so its text comes first.
@@ -28,8 +30,8 @@ class ProgressLine {
   // Whether a line is due for work that began at `started`; reads the clock
   // only on a terminal.
   bool Due(double started);
-  // Writes `text` over the line shown, if any.
-  void Show(const std::string& text);
+  // Writes `text`, cut to kWidth, over the line shown, if any.
+  void Show(const std::string& full);
   // Blanks the line shown, if any, and puts the cursor at its start.
   void Clear();
 
