@@ -1,6 +1,7 @@
 // fumsh: runs scripts on the kfio9_64 module, loaded as a shared library
 // behind the reference host.
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include "host/ref_host.h"
 #include "tools/fumsh/interrupt.h"
 #include "tools/fumsh/options.h"
+#include "tools/fumsh/progress.h"
 #include "tools/fumsh/runner.h"
 #include "tools/fumsh/session.h"
 #include "tools/fumsh/terminal.h"
@@ -51,6 +53,40 @@ bool ReadScript(const std::string& path, std::string& text, std::string& error) 
   return true;
 }
 
+double SteadySeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// While it lives, everything written to stdout and stderr first blanks the
+// progress line; the line itself goes straight to stderr.
+class ProgressOnStandardError {
+ public:
+  explicit ProgressOnStandardError(bool terminal)
+      : err_(std::cerr.rdbuf()),
+        line_(err_, terminal, &SteadySeconds, &std::cout),
+        outBuffer_(std::cout.rdbuf(), line_),
+        errBuffer_(std::cerr.rdbuf(), line_) {
+    if (!terminal) return;
+    std::cout.rdbuf(&outBuffer_);
+    std::cerr.rdbuf(&errBuffer_);
+  }
+  ~ProgressOnStandardError() {
+    line_.Clear();
+    std::cout.flush();
+    if (std::cout.rdbuf() == &outBuffer_) std::cout.rdbuf(outBuffer_.Inner());
+    if (std::cerr.rdbuf() == &errBuffer_) std::cerr.rdbuf(errBuffer_.Inner());
+  }
+  ProgressOnStandardError(const ProgressOnStandardError&) = delete;
+  ProgressOnStandardError& operator=(const ProgressOnStandardError&) = delete;
+  kfio::fumsh::ProgressLine* Line() { return &line_; }
+
+ private:
+  std::ostream err_;
+  kfio::fumsh::ProgressLine line_;
+  kfio::fumsh::ClearingBuffer outBuffer_;
+  kfio::fumsh::ClearingBuffer errBuffer_;
+};
+
 int Run(const kfio::fumsh::Options& options) {
   std::string script;
   if (options.input == kfio::fumsh::Options::Input::kScript) {
@@ -66,6 +102,12 @@ int Run(const kfio::fumsh::Options& options) {
   const bool fromCommand = options.input == kfio::fumsh::Options::Input::kCommand;
   session.SetArguments(fromCommand ? "-c" : options.script.empty() ? "-" : options.script, options.arguments);
   kfio::fumsh::Runner runner(session, std::cout, std::cerr);
+  ProgressOnStandardError progress(kfio::fumsh::StandardErrorIsTerminal());
+  session.progress = progress.Line();
+  // At a prompt the time since the session began says nothing.
+  const bool prompting =
+      options.input == kfio::fumsh::Options::Input::kStandardInput && kfio::fumsh::StandardInputIsTerminal();
+  if (!prompting) runner.ShowProgress(progress.Line());
   kfio::fumsh::WatchInterrupts();
 
   switch (options.input) {

@@ -22,7 +22,11 @@ const char* const kHelpText =
     "\n"
     "Exit status: 0 when every statement ran, 1 when one failed or the\n"
     "script could not be parsed, 2 for a usage error, N for 'exit N', 130\n"
-    "when interrupted.\n";
+    "when interrupted.\n"
+    "\n"
+    "When standard error is a terminal, an export, a dataset show or a script\n"
+    "running longer than a second reports its progress there in one line,\n"
+    "blanked when done; otherwise nothing is written for it.\n";
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error) {
   bool commandGiven = false;

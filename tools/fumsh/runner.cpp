@@ -40,6 +40,9 @@ Runner::Ended Runner::Execute(const std::string& name, Program& program) {
       return Ended::kExited;
     }
     Step& s = program[pc];
+    // The clock is read once in 64 steps: a status line costs nothing measurable.
+    if ((++steps_ & 63U) == 0 && progress_ != nullptr && progress_->Due(started_))
+      progress_->Show(ScriptStatus(name, progress_->Now() - started_, s.line));
     try {
       switch (s.kind) {
         case Step::Kind::kStatement:
@@ -123,6 +126,7 @@ int Runner::RunText(const std::string& name, std::string_view text) {
     Message(name, parser.OpenLine(), error.what());
     return kExitFailed;
   }
+  if (progress_ != nullptr && progress_->Terminal()) started_ = progress_->Now();
   switch (Execute(name, program)) {
     case Ended::kDone: return kExitOk;
     case Ended::kFailed: return kExitFailed;
@@ -133,6 +137,7 @@ int Runner::RunText(const std::string& name, std::string_view text) {
 
 int Runner::RunStream(const std::string& name, std::istream& in, bool interactive) {
   int status = kExitOk;
+  if (progress_ != nullptr && progress_->Terminal()) started_ = progress_->Now();
   Program program;
   auto parser = std::make_unique<Parser>(session_, program, name);
   std::string line;

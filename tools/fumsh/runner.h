@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "tools/fumsh/program.h"
+#include "tools/fumsh/progress.h"
 #include "tools/fumsh/session.h"
 
 namespace kfio::fumsh {
@@ -32,6 +33,8 @@ class Runner {
   // as it is complete; with `interactive` it prompts and goes on after a
   // failure (the exit status still records it).
   int RunStream(const std::string& name, std::istream& in, bool interactive);
+  // A script running longer than a second reports its time and line there.
+  void ShowProgress(ProgressLine* line) { progress_ = line; }
 
  private:
   enum class Ended { kDone, kFailed, kExited };
@@ -42,6 +45,9 @@ class Runner {
   std::ostream& out_;
   std::ostream& err_;
   int exitCode_ = kExitOk;  // set when Execute ends with kExited
+  ProgressLine* progress_ = nullptr;
+  double started_ = 0.0;  // when the script began, by the progress line's clock
+  uint32_t steps_ = 0;
 };
 
 }  // namespace kfio::fumsh

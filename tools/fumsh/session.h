@@ -15,6 +15,7 @@
 
 #include "host/ref_host.h"
 #include "tools/fumsh/lexer.h"
+#include "tools/fumsh/progress.h"
 #include "tools/fumsh/program.h"
 
 namespace kfio::fumsh {
@@ -78,6 +79,8 @@ class Session {
   bool strict = false;
   // Where warnings go, after the output is flushed.
   std::ostream* warnings = nullptr;
+  // Where long exports and shows report their rows; none when null.
+  ProgressLine* progress = nullptr;
 
  private:
   struct Variable {

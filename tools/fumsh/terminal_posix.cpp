@@ -6,5 +6,6 @@
 namespace kfio::fumsh {
 
 bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 }  // namespace kfio::fumsh

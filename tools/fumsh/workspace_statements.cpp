@@ -60,10 +60,12 @@ std::string Cell(const refhost::HostPage& page, int column, int32_t row) {
   return d != nullptr && row < d->Size() ? ElementText(*d, row) : std::string();
 }
 
-void WriteCsv(const refhost::HostPage& page, std::ostream& out) {
+void WriteCsv(const refhost::HostPage& page, std::ostream& out, ProgressLine* line) {
   for (int c = 1; c <= page.ColumnCount(); ++c) out << (c > 1 ? "," : "") << CsvField(page.ColumnName(c));
   out << "\r\n";
+  RowProgress progress(line, "exporting " + page.Name(), page.RowCount());
   for (int32_t r = 0; r < page.RowCount(); ++r) {
+    progress.Update(r);
     for (int c = 1; c <= page.ColumnCount(); ++c) out << (c > 1 ? "," : "") << CsvField(Cell(page, c, r));
     out << "\r\n";
   }
@@ -149,13 +151,13 @@ void Session::ShowPage(const refhost::HostPage& page, int32_t rows) {
 void Session::ExportPage(const refhost::HostPage& page, const std::string& file) {
   const ScriptError failed("cannot write '" + file + "'");
   if (file == "-") {
-    WriteCsv(page, out_);
+    WriteCsv(page, out_, progress);
     if (!out_.flush()) throw failed;
     return;
   }
   std::ofstream stream(file, std::ios::binary);
   if (!stream) throw failed;
-  WriteCsv(page, stream);
+  WriteCsv(page, stream, progress);
   // The last bytes leave the buffer only here, so only now is a full disk seen.
   stream.close();
   if (stream) return;
@@ -177,7 +179,10 @@ void Session::ShowDataset(const std::string& name, int32_t rows) {
   const refhost::HostDataset& d = DatasetNamed(name);
   out_ << d.Name() << ": " << d.Size() << (d.Size() == 1 ? " element" : " elements")
        << (d.IsText() ? ", text" : "") << '\n';
-  for (int32_t i = 0; i < std::min(rows, d.Size()); ++i) {
+  const int32_t shown = std::min(rows, d.Size());
+  RowProgress progress(this->progress, "showing " + d.Name(), shown);
+  for (int32_t i = 0; i < shown; ++i) {
+    progress.Update(i);
     const std::string value = ElementText(d, i);
     out_ << "  " << i + 1 << (value.empty() ? "" : "  " + value) << '\n';
   }
