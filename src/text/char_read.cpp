@@ -34,6 +34,8 @@ int XoCRead::ParseArguments(char* arguments, XoDLL& module) {
   varLetter_ = text != nullptr ? text[0] : '\0';
   if (!Given(chars_)) return Fail(err::kMissingTextArgument);
   nChar_ = static_cast<uint32_t>(IntArg(chars_));
+  // A negative count would ask for 4 GiB of spaces before reading a byte.
+  if (IntArg(chars_) < 0) return Fail(err::kOutOfRange);
   try {
     // Bytes the file does not deliver read as spaces.
     text_.assign(nChar_, ' ');

@@ -20,6 +20,7 @@ TEST_F(TextTest, CReadInBothModes) {
       {"no letter", 0, ",2", {1024, 0, 2, none}, {10, 0, 10, none}, "old", 0},
       {"no nChar", 0, "A", {1024, 0, 2, none}, {10, 0, 10, none}, "old", 0},
       {"nChar 0", 0, "A,0", {0, 0, 2, 0}, {12, 0, 12, miss}, "old", 0},
+      {"nChar -1", 0, "A,-1", {3, 0, 2, none}, {12, 0, 12, none}, "old", 0},
       {"not a letter", 0, "[,2", {65, 0, 2, none}, {18, 0, 18, none}, "old", 0},
       {"host refuses", 0, "A,2", {6, 0, 2, miss}, {20, 0, 20, miss}, "old", 2, "refuse"},
   };
