@@ -62,6 +62,12 @@ void BlockStore::ClearFrom(int32_t from) {
   }
 }
 
+bool HostDataset::SetValueSlow(int32_t index, double value) {
+  if (!values_.Set(index, value)) return false;
+  if (isText_) texts_.erase(index);
+  return true;
+}
+
 std::string HostDataset::Text(int32_t index) const {
   if (index < 0 || index >= size_) return std::string();
   if (isText_) {

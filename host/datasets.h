@@ -29,22 +29,24 @@ class BlockStore {
 
   // `index` must not be negative. False, with nothing stored, when the
   // storage cannot grow; never throws.
-  bool Set(int32_t index, double value) {
+  bool Set(int32_t index, double value) { return SetInRoom(index, value) || SetSlow(index, value); }
+  // The common writes: an element already written, or the next one in a
+  // block with room. False, with nothing stored, for any other write.
+  bool SetInRoom(int32_t index, double value) {
     const std::size_t block = static_cast<uint32_t>(index) >> kBlockBits;
     const uint32_t offset = static_cast<uint32_t>(index) & (kBlockSize - 1);
-    if (block < blocks_.size()) {
-      Block& b = blocks_[block];
-      if (offset < b.filled) {
-        b.data[offset] = value;
-        return true;
-      }
-      if (offset == b.filled && offset < b.capacity) {  // the next one, in room
-        b.data[offset] = value;
-        b.filled = offset + 1;
-        return true;
-      }
+    if (block >= blocks_.size()) return false;
+    Block& b = blocks_[block];
+    if (offset < b.filled) {
+      b.data[offset] = value;
+      return true;
     }
-    return SetSlow(index, value);
+    if (offset == b.filled && offset < b.capacity) {
+      b.data[offset] = value;
+      b.filled = offset + 1;
+      return true;
+    }
+    return false;
   }
   double Get(int32_t index) const {
     const std::size_t block = static_cast<uint32_t>(index) >> kBlockBits;
@@ -110,9 +112,8 @@ class HostDataset {
   // Writes may lie past the end: storage grows, the size does not.
   bool SetValue(int32_t index, double value) {
     if (static_cast<uint32_t>(index) >= uint32_t{kMaxSize} || !live_) return false;  // negative too
-    if (!values_.Set(index, value)) return false;
-    if (isText_) texts_.erase(index);
-    return true;
+    if (!isText_ && values_.SetInRoom(index, value)) return true;
+    return SetValueSlow(index, value);  // a tail call: the common write needs no stack frame
   }
   // Writing a text makes the dataset a text dataset.
   bool SetText(int32_t index, std::string_view text);
@@ -137,6 +138,8 @@ class HostDataset {
   BlockStore companion_;
   std::unordered_map<int32_t, std::string> texts_;
   int64_t textEnd_ = 0;  // one past the highest text index
+
+  bool SetValueSlow(int32_t index, double value);
 };
 
 }  // namespace refhost
