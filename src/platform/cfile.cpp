@@ -137,7 +137,8 @@ int CFile::Release() {
 
 void CFile::Close() {
   if (!IsOpen()) return;
-  const std::string name = m_strFileName;
+  // Moved, not copied: closing never needs memory.
+  const std::string name = std::move(m_strFileName);
   // The descriptor is released even when close reports an error: POSIX
   // leaves its state unspecified and retrying is unsafe, so the object
   // counts as closed after a throw.
