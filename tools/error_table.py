@@ -76,6 +76,7 @@ MEMBERS = {
     "src/binary/bulk.cpp": BULK,
     "OutOfMemoryFailure": "any method that allocates",
     "NestedCallFailed": HIGH,
+    "NestedOutOfMemory": "any method that allocates",
     "src/fum/errors.h": HIGH,
     "src/fum/high_level.h": HIGH,
     "src/fum/queries.cpp": "Exists, Size",

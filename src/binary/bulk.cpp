@@ -114,8 +114,18 @@ int XoBulk::Chunk(uint32_t count, uint32_t start) {
     }
     return lastResult_ = r;
   }
-  const int r = reading_ ? ReadChunk(count, start, buffer.data, position, bytes, perPiece)
-                         : WriteChunk(count, start, buffer.data, perPiece);
+  int r = 0;
+  try {
+    r = reading_ ? ReadChunk(count, start, buffer.data, position, bytes, perPiece)
+                 : WriteChunk(count, start, buffer.data, perPiece);
+  } catch (const std::bad_alloc&) {
+    // Memory that runs out while the chunk's values are converted ends the
+    // transfer as a missing buffer does, with the cause in Error; what the
+    // chunk opened is closed.
+    OutOfMemoryFailure();
+    FinishChunk(kOutOfMemory);
+    r = kOutOfMemory;
+  }
   return lastResult_ = r;
 }
 

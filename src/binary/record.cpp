@@ -83,16 +83,10 @@ XoKavlerWks& XoRecord::OpenPage() {
 }
 
 template <typename Data>
-int XoRecord::OpenColumns() {
-  try {
-    columns_.reserve(ValueCount());
-    for (uint32_t c = 1; c <= ValueCount(); ++c)
-      columns_.push_back(std::make_unique<Data>(*page_, static_cast<int>(c)));
-  } catch (const std::bad_alloc&) {
-    columns_.clear();
-    return OutOfMemoryFailure();
-  }
-  return 0;
+void XoRecord::OpenColumns() {
+  columns_.reserve(ValueCount());
+  for (uint32_t c = 1; c <= ValueCount(); ++c)
+    columns_.push_back(std::make_unique<Data>(*page_, static_cast<int>(c)));
 }
 
 int XoRecord::FinishChunk(int result) {
@@ -112,14 +106,10 @@ int XoRecord::FinishChunk(int result) {
 
 int XoReadRecord::FromBuffer(uint32_t start, uint32_t count, const unsigned char* buffer) {
   if (!PageOpen()) {
-    try {
-      // A column the host will not add is recorded in Error; the columns
-      // there are filled all the same.
-      if (OpenPage().EnsureColumns(static_cast<int>(ValueCount())) != 0) Fail(err::kColumnNotAdded);
-    } catch (const std::bad_alloc&) {
-      return OutOfMemoryFailure();
-    }
-    if (const int s = OpenColumns<XoResultData>()) return s;
+    // A column the host will not add is recorded in Error; the columns
+    // there are filled all the same.
+    if (OpenPage().EnsureColumns(static_cast<int>(ValueCount())) != 0) Fail(err::kColumnNotAdded);
+    OpenColumns<XoResultData>();
   }
   FUM_TypeConverter& c = TheConverter();
   const std::size_t stride = ItemSize();
@@ -163,12 +153,8 @@ void XoReadRecord::FindBadDigit(const unsigned char* run, uint32_t& record, uint
 
 int XoWriteRecord::ToBuffer(uint32_t start, uint32_t count, unsigned char* buffer) {
   if (!PageOpen()) {
-    try {
-      if (OpenPage().ColumnCount() < static_cast<int>(ValueCount())) return StoreError(err::kTooFewColumns);
-    } catch (const std::bad_alloc&) {
-      return OutOfMemoryFailure();
-    }
-    if (const int s = OpenColumns<XoSourceData>()) return s;
+    if (OpenPage().ColumnCount() < static_cast<int>(ValueCount())) return StoreError(err::kTooFewColumns);
+    OpenColumns<XoSourceData>();
   }
   FUM_TypeConverter& c = TheConverter();
   const std::size_t stride = ItemSize();

@@ -33,9 +33,9 @@ class XoRecord : public XoBinIO {
   // range adds up over the pieces.
   XoKavlerWks& OpenPage();
   // Column c from 0 of the chunk, as a Data (XoResultData or XoSourceData);
-  // 0, or the out-of-memory status.
+  // may throw bad_alloc, which ends the transfer.
   template <typename Data>
-  int OpenColumns();
+  void OpenColumns();
   XoData& Column(uint32_t c) { return *columns_[c]; }
   bool PageOpen() const { return page_.has_value(); }
   uint32_t ValueCount() const { return layout_.valueCount; }

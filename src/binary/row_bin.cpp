@@ -1,8 +1,6 @@
 // ReadRowBin: binary values into one new worksheet row.
 #include "binary/row_bin.h"
 
-#include <new>
-
 #include "bridge/host_services.h"
 #include "fum/errors.h"
 #include "fum/file_entry.h"
@@ -47,13 +45,9 @@ int XoReadRowBin::Execute(double* result, XoDLL& /*module*/) {
 
 int XoReadRowBin::Begin() {
   stored_ = 0;
-  try {
-    wks_.emplace(TextArg(page_));
-    if (wks_->EnsureColumns(count_) != 0) return Fail(err::kColumnNotAdded);
-    values_.assign(count_, kMissingValue);
-  } catch (const std::bad_alloc&) {
-    return OutOfMemoryFailure();
-  }
+  wks_.emplace(TextArg(page_));
+  if (wks_->EnsureColumns(count_) != 0) return Fail(err::kColumnNotAdded);
+  values_.assign(count_, kMissingValue);
   return SelectRoutine(true);
 }
 

@@ -2,6 +2,7 @@
 #include "bridge/method.h"
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "bridge/error_log.h"
@@ -62,9 +63,27 @@ int XoMethod::ParseArguments(char* arguments, XoDLL& /*module*/) {
 }
 
 int XoMethod::Invoke(char* arguments, double* result, XoDLL& module, Steps steps) {
-  if (const int s = ParseArguments(arguments, module)) return s;
+  // Memory that runs out anywhere below is this call's failure, answered
+  // as the method's own status and logged as XODLL logs what it catches;
+  // AfterRun still puts back what it must.
+  const auto outOfMemory = [this] {
+    // Short enough for the string's own buffer: logging it needs no memory.
+    TheErrorLog().Record(errid::kCaughtException, "out of memory");
+    return RanOutOfMemory();
+  };
+  int r = 0;
+  try {
+    r = ParseArguments(arguments, module);
+  } catch (const std::bad_alloc&) {
+    r = outOfMemory();
+  }
+  if (r != 0) return r;
   *result = steps.preset;
-  const int r = Run(result, module);
+  try {
+    r = Run(result, module);
+  } catch (const std::bad_alloc&) {
+    r = outOfMemory();
+  }
   if (r == 0 || steps.afterRunOnFailure) AfterRun(module);
   return r;
 }

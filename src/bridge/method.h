@@ -63,6 +63,8 @@ class XoMethod : public XoScript {
 
  protected:
   virtual void PresetResult(double* result) const { *result = 1234.0; }
+  // The status of a call in which an allocation failed.
+  virtual int RanOutOfMemory() { return status::kFailed; }
   virtual int Execute(double* /*result*/, XoDLL& /*module*/) { return 0; }
 
   // Appends an argument slot holding a T (empty when the allocation fails)

@@ -54,7 +54,14 @@ int FileExceptionFailure(const CFileException& e, ErrorPair codes, SysErrRule ru
 
 int OutOfMemoryFailure() { return Fail(err::kOutOfMemory); }
 
+bool NestedOutOfMemory(int status) {
+  // A transfer answers 1 for it; every other method leaves the code in Error.
+  return status == 1 || ErrorCode() == (NewErrorMode() ? err::kOutOfMemory.byNew : err::kOutOfMemory.byDefault);
+}
+
 int NestedCallFailed(int status) {
+  // Memory that ran out in a nested step fails the call as it would anywhere else.
+  if (NestedOutOfMemory(status)) return OutOfMemoryFailure();
   return NewErrorMode() ? NestedFailure(status) : StoreError(err::kNestedCallFailed);
 }
 

@@ -51,9 +51,13 @@ constexpr int FromArgument(int status) { return status + 256; }
 // so a script can tell it from a failure of the method itself.
 constexpr int NestedFailure(int status) { return status | 512; }
 
+// True when the nested call that answered `status` (not 0) ran out of memory.
+bool NestedOutOfMemory(int status);
+
 // A high-level method gives up after a nested call failed with `status`:
 // the new mode answers NestedFailure(status) with Error as the nested call
 // left it; the default mode stores err::kNestedCallFailed and answers it.
+// A nested call that ran out of memory is OutOfMemoryFailure instead.
 int NestedCallFailed(int status);
 
 }  // namespace kfio

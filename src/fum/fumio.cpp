@@ -43,6 +43,8 @@ int XoFUMIO::ResolveFileArgument(double n, bool given) {
   return FailAnsweringCode({err::kNoCurrentFile, s});
 }
 
+int XoFUMIO::RanOutOfMemory() { return OutOfMemoryFailure(); }
+
 MyCFile* XoFUMIO::CurrentEntry() { return TheState().hFile.currentEntry; }
 
 int XoTracking::ReadPosition(int32_t& position) {

@@ -28,6 +28,8 @@ class XoFUMIO : public XoMethod {
  protected:
   // A file method's result starts as the missing value.
   void PresetResult(double* result) const override { *result = kMissingValue; }
+  // Error 5 and status 2, or 44 and 44.
+  int RanOutOfMemory() override;
   // The entry resolved by ParseArguments.
   static MyCFile* CurrentEntry();
   int LastArgumentIndex() const { return ArgumentCount() - 1; }

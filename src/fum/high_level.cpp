@@ -120,9 +120,10 @@ int XoHighLev::RunNested(XoDLL& module, int index, double* result, const NestedA
       value = MakeArgument(arguments[i]);
     } catch (const std::bad_alloc&) {
     }
-    const bool made = value != nullptr;
+    // The slot keeps its object when no new one could be made: an empty
+    // slot would drop that argument from every later script call.
+    if (!value) return OutOfMemoryFailure();
     callee->ReplaceArgument(i, std::move(value));
-    if (!made) return OutOfMemoryFailure();
   }
   return callee->Invoke(nullptr, result, module, {kMissingValue, false});
 }

@@ -68,8 +68,8 @@ int XoOpen::Execute(double* result, XoDLL& /*module*/) {
     return FailSysErr(createTried ? err::kCannotCreate : err::kCannotOpen, {0, error.m_cause});
   }
   entry->openMode = static_cast<uint8_t>(mode);
+  fum.files.Append(entry.get());  // may run out of memory: the entry is still ours to close
   MyCFile* raw = entry.release();
-  fum.files.Append(raw);
   fum.hFile.MakeCurrent(raw);
   *result = raw->HandleNumber();
   return 0;

@@ -1,6 +1,7 @@
 // Reading and moving the position of an open file.
 #include "fum/positioning.h"
 
+#include <new>
 #include <string>
 
 #include "fum/errors.h"
@@ -102,7 +103,16 @@ int XoSwitchMode::Execute(double* result, XoDLL& /*module*/) {
   }
   static constexpr unsigned kAccess[3] = {CFile::modeRead, CFile::modeWrite, CFile::modeReadWrite};
   CFileException error;
-  if (!entry->Open(path.c_str(), kAccess[mode] | CFile::typeBinary, &error)) {
+  bool opened = false;
+  try {
+    opened = entry->Open(path.c_str(), kAccess[mode] | CFile::typeBinary, &error);
+  } catch (const std::bad_alloc&) {
+    // Closed and not reopened, as when the system refuses the reopen.
+    *result = -1.0;
+    fum.hFile.ResetValue();
+    return OutOfMemoryFailure();
+  }
+  if (!opened) {
     *result = -1.0;
     fum.hFile.ResetValue();
     return FailSysErr(err::kCannotOpen, {0, error.m_cause});

@@ -81,7 +81,9 @@ int XoMathematica::FillColumns(XoDLL& module, const XoKavlerWks& page, int depth
     // The byte after an inner list's '}': a ',' (or anything else) starts
     // the next column, a '}' or the end of the file ends the import.
     double byte = 0.0;
-    if (CallNested(module, MethodIndex("READ"), &byte, int32_t{1}) != 0 || byte == '}') return 0;
+    const int s = CallNested(module, MethodIndex("READ"), &byte, int32_t{1});
+    if (s != 0 && NestedOutOfMemory(s)) return OutOfMemoryFailure();  // no end of the list
+    if (s != 0 || byte == '}') return 0;
   }
 }
 

@@ -79,8 +79,14 @@ bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
     sys::g_calls.close(fd);
     return FailOs(error, err, fileName);
   }
-  detail::SharedFile* shared = detail::ShareRegistry::Acquire(
-      KeyOf(info), this, access, detail::ShareRegistry::DeniedByShareFlags(openFlags));
+  detail::SharedFile* shared = nullptr;
+  try {
+    shared = detail::ShareRegistry::Acquire(KeyOf(info), this, access,
+                                            detail::ShareRegistry::DeniedByShareFlags(openFlags));
+  } catch (...) {
+    sys::g_calls.close(fd);
+    throw;
+  }
   if (shared == nullptr) {
     sys::g_calls.close(fd);
     return Fail(error, CFileException::sharingViolation, EBUSY, fileName);
@@ -108,7 +114,12 @@ bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
   m_pShared = shared;
   m_pWriteGeneration = &shared->writeGeneration;
   ResetBuffer(0);
-  SetFilePath(fileName);
+  try {
+    SetFilePath(fileName);
+  } catch (...) {
+    Release();  // open completely or not at all
+    throw;
+  }
   return true;
 }
 
@@ -126,7 +137,8 @@ int CFile::Release() {
 
 void CFile::Close() {
   if (!IsOpen()) return;
-  const std::string name = m_strFileName;
+  // Moved, not copied: closing never needs memory.
+  const std::string name = std::move(m_strFileName);
   // The descriptor is released even when close reports an error: POSIX
   // leaves its state unspecified and retrying is unsafe, so the object
   // counts as closed after a throw.

@@ -38,11 +38,18 @@ SharedFile* ShareRegistry::Acquire(FileKey key, CFile* owner, unsigned access, u
   if (it != files.end()) {
     for (const SharedFile::Holder& h : it->second.holders)
       if ((access & h.denied) != 0 || (h.access & denied) != 0) return nullptr;
-  } else {
-    it = files.emplace(key, SharedFile{}).first;
-    it->second.key = key;
+    it->second.holders.push_back({owner, access, denied});
+    return &it->second;
   }
-  it->second.holders.push_back({owner, access, denied});
+  it = files.emplace(key, SharedFile{}).first;
+  it->second.key = key;
+  try {
+    it->second.holders.push_back({owner, access, denied});
+  } catch (...) {
+    // A file listed with no holder would refuse every later Remove.
+    files.erase(it);
+    throw;
+  }
   return &it->second;
 }
 

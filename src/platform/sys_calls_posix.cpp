@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <memory>
 
 #include "platform/sys_calls.h"
 
@@ -113,10 +114,10 @@ int OsStatPath(const char* path, FileInfo& info) {
 int OsUnlink(const char* path) { return ::unlink(path) == 0 ? 0 : errno; }
 
 int OsFullPath(const char* path, std::string& out) {
-  char* resolved = ::realpath(path, nullptr);
+  // Freed also when the copy runs out of memory.
+  const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path, nullptr), &std::free);
   if (resolved == nullptr) return errno;
-  out = resolved;
-  std::free(resolved);
+  out = resolved.get();
   return 0;
 }
 
