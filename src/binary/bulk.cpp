@@ -119,12 +119,13 @@ int XoBulk::Chunk(uint32_t count, uint32_t start) {
     r = reading_ ? ReadChunk(count, start, buffer.data, position, bytes, perPiece)
                  : WriteChunk(count, start, buffer.data, perPiece);
   } catch (const std::bad_alloc&) {
-    // Memory that runs out while the chunk's values are converted ends the
-    // transfer as a missing buffer does, with the cause in Error; what the
-    // chunk opened is closed.
-    OutOfMemoryFailure();
-    FinishChunk(kOutOfMemory);
-    r = kOutOfMemory;
+    // Memory that runs out while the chunk's values are converted (the page,
+    // its column objects, the row) is the chunk's failure: Error 5 (44), what
+    // the chunk opened is closed. With NEWACTIONS on that code ends the
+    // transfer as a missing buffer does (status 1); in the default mode, as
+    // any chunk failure there, the call answers its count with Error set.
+    r = OutOfMemoryFailure();
+    FinishChunk(r);
   }
   return lastResult_ = r;
 }

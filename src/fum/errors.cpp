@@ -60,8 +60,6 @@ bool NestedOutOfMemory(int status) {
 }
 
 int NestedCallFailed(int status) {
-  // Memory that ran out in a nested step fails the call as it would anywhere else.
-  if (NestedOutOfMemory(status)) return OutOfMemoryFailure();
   return NewErrorMode() ? NestedFailure(status) : StoreError(err::kNestedCallFailed);
 }
 

@@ -57,7 +57,6 @@ bool NestedOutOfMemory(int status);
 // A high-level method gives up after a nested call failed with `status`:
 // the new mode answers NestedFailure(status) with Error as the nested call
 // left it; the default mode stores err::kNestedCallFailed and answers it.
-// A nested call that ran out of memory is OutOfMemoryFailure instead.
 int NestedCallFailed(int status);
 
 }  // namespace kfio

@@ -56,10 +56,6 @@ static_assert(kTitleColumnAt + 2 + 6 == kTitleRecordBytes, "6 unused bytes end a
 // far, so the import stops there.
 constexpr double kLongestTitle = kTitleRecordBytes - kTitleAt;
 
-// A nested call's failure: its status with 512 added, unless memory ran
-// out, which is the import's own failure as in every method.
-int Nested(int status) { return NestedOutOfMemory(status) ? OutOfMemoryFailure() : NestedFailure(status); }
-
 // A kind byte that could not be read: the end of the file ends those records
 // quietly; any other failure is answered as it came.
 int SectionEnd(int status) {
@@ -71,7 +67,7 @@ int SectionEnd(int status) {
 // ReadToken into Z, fetched back into `text`; `length` is what ReadToken
 // kept.
 int ReadZ(NestedCalls& call, char* text, double& length) {
-  if (const int s = call(MethodIndex("READTOKEN"), "Z", 1)) return Nested(s);
+  if (const int s = call(MethodIndex("READTOKEN"), "Z", 1)) return NestedFailure(s);
   length = call.value;
   text[0] = '\0';
   return ReadStringVariable(LetterIndex('Z'), text) ? 0 : Fail(err::kImportTextRefused);
@@ -79,7 +75,7 @@ int ReadZ(NestedCalls& call, char* text, double& length) {
 
 // The zero-terminated text at `at` into Z and `text`.
 int ReadTextAt(NestedCalls& call, int32_t at, char* text) {
-  if (const int s = call(MethodIndex("SETPOS"), at)) return Nested(s);
+  if (const int s = call(MethodIndex("SETPOS"), at)) return NestedFailure(s);
   XoHighLev::SetSetting(SettingIndex("LISTSEP"), 0);
   double length = 0;
   return ReadZ(call, text, length);
@@ -99,11 +95,11 @@ int XoSigmaWin::Import(NestedCalls& call, const XoKavlerWks& page, char* name, c
   SetSetting(SettingIndex("NEWACTIONS"), 1);
   int64_t base = 0;
   if (const int s = FindBase(call, text, base)) return s;
-  if (const int s = call(MethodIndex("SETPOS"), NestedCalls::At(base + kLastColumnAt))) return Nested(s);
-  if (const int s = call(MethodIndex("READ"), 2)) return Nested(s);
+  if (const int s = call(MethodIndex("SETPOS"), NestedCalls::At(base + kLastColumnAt))) return NestedFailure(s);
+  if (const int s = call(MethodIndex("READ"), 2)) return NestedFailure(s);
   const int64_t last = call.Whole();
   if (last >= 0 && page.EnsureColumns(static_cast<uint32_t>(last + 1)) != 0) return Fail(err::kColumnNotAdded);
-  if (const int s = call(MethodIndex("READ"), 2)) return Nested(s);
+  if (const int s = call(MethodIndex("READ"), 2)) return NestedFailure(s);
   if (const int s = Columns(call, page, last, name)) return s;
   return Titles(call, page, last, text);
 }
@@ -114,8 +110,8 @@ int XoSigmaWin::FindBase(NestedCalls& call, char* text, int64_t& base) {
   if (std::strcmp(text, kMarker) == 0) return 0;
   if (const int s = ReadTextAt(call, kSecondTextAt, text)) return s;
   const int32_t at = std::strcmp(text, kMarker) == 0 ? kBaseAfterMarker : kBaseOtherwise;
-  if (const int s = call(MethodIndex("SETPOS"), at)) return Nested(s);
-  if (const int s = call(MethodIndex("READ"), 4)) return Nested(s);
+  if (const int s = call(MethodIndex("SETPOS"), at)) return NestedFailure(s);
+  if (const int s = call(MethodIndex("READ"), 4)) return NestedFailure(s);
   base = call.Whole();
   return 0;
 }
@@ -124,22 +120,22 @@ int XoSigmaWin::Columns(NestedCalls& call, const XoKavlerWks& page, int64_t last
   for (;;) {
     if (const int s = call(MethodIndex("READ"), 1)) return SectionEnd(s);
     if (call.value != kColumnKind) return 0;
-    if (const int s = call(MethodIndex("JUMP"), kColumnIndexAt - 1)) return Nested(s);
-    if (const int s = call(MethodIndex("READ"), 4)) return Nested(s);
+    if (const int s = call(MethodIndex("JUMP"), kColumnIndexAt - 1)) return NestedFailure(s);
+    if (const int s = call(MethodIndex("READ"), 4)) return NestedFailure(s);
     const int64_t column = call.Whole() + 1;
     if (!NameColumn(page, column, name)) return Fail(err::kImportNameRefused);
-    if (const int s = call(MethodIndex("JUMP"), kAreaLengthAt - kColumnIndexAt - 4)) return Nested(s);
-    if (const int s = call(MethodIndex("READ"), 4)) return Nested(s);
+    if (const int s = call(MethodIndex("JUMP"), kAreaLengthAt - kColumnIndexAt - 4)) return NestedFailure(s);
+    if (const int s = call(MethodIndex("READ"), 4)) return NestedFailure(s);
     // Rounded toward minus infinity; ARead refuses a negative count.
     const int64_t length = call.Whole();
     const auto rows = static_cast<int32_t>(length / kCellBytes - (length % kCellBytes < 0 ? 1 : 0));
-    if (const int s = call(MethodIndex("GETPOS"))) return Nested(s);
+    if (const int s = call(MethodIndex("GETPOS"))) return NestedFailure(s);
     const auto cells = static_cast<int32_t>(call.value);
     SetSetting(SettingIndex("NBYTES"), kValueBytes);
     SetSetting(SettingIndex("SKIP"), kCellBytes - kValueBytes);
     SetSetting(SettingIndex("BYTEORDER"), 0);
-    if (const int s = call(MethodIndex("AREAD"), name, 1, rows, 1)) return Nested(s);
-    if (const int s = call(MethodIndex("SETPOS"), cells)) return Nested(s);
+    if (const int s = call(MethodIndex("AREAD"), name, 1, rows, 1)) return NestedFailure(s);
+    if (const int s = call(MethodIndex("SETPOS"), cells)) return NestedFailure(s);
     if (const int s = Cells(call, page, column, rows)) return s;
     if (column > last) return 0;
   }
@@ -160,7 +156,7 @@ int XoSigmaWin::Cells(NestedCalls& call, const XoKavlerWks& page, int64_t column
     if (call.value != kHasValue) data.SetValue(cell, kMissingValue);
     s = call(MethodIndex("GETPOS"));
     ended = s == err::kEndOfFile;
-    if (s != 0 && !ended) return Nested(s);
+    if (s != 0 && !ended) return NestedFailure(s);
   }
   if (cell < rows || ended) {
     SetError(0);
@@ -172,24 +168,24 @@ int XoSigmaWin::Cells(NestedCalls& call, const XoKavlerWks& page, int64_t column
 }
 
 int XoSigmaWin::Titles(NestedCalls& call, const XoKavlerWks& page, int64_t last, char* text) {
-  if (const int s = call(MethodIndex("GETPOS"))) return Nested(s);
+  if (const int s = call(MethodIndex("GETPOS"))) return NestedFailure(s);
   int64_t q = call.Whole();
-  if (const int s = call(MethodIndex("SIZE"))) return Nested(s);
+  if (const int s = call(MethodIndex("SIZE"))) return NestedFailure(s);
   const int64_t size = call.Whole();
   for (int64_t k = 0; k <= last && q < size; ++k) {
     if (const int s = call(MethodIndex("READ"), 1)) return SectionEnd(s);
     if (call.value != kTitleKind) return 0;
-    if (const int s = call(MethodIndex("JUMP"), kTitleAt - 1)) return Nested(s);
+    if (const int s = call(MethodIndex("JUMP"), kTitleAt - 1)) return NestedFailure(s);
     double length = 0;
     if (const int s = ReadZ(call, text, length)) return s;
     if (length > kLongestTitle) return StoreError(err::kImportRefused);
-    if (const int s = call(MethodIndex("SETPOS"), NestedCalls::At(q + kTitleColumnAt))) return Nested(s);
-    if (const int s = call(MethodIndex("READ"), 2)) return Nested(s);
+    if (const int s = call(MethodIndex("SETPOS"), NestedCalls::At(q + kTitleColumnAt))) return NestedFailure(s);
+    if (const int s = call(MethodIndex("READ"), 2)) return NestedFailure(s);
     if (page.SetColumnText2(static_cast<int>(call.Whole()) + 1, text) != 0)
       return Fail(err::kImportTextRefused);
     q += kTitleRecordBytes;
     if (q >= size) return 0;
-    if (const int s = call(MethodIndex("SETPOS"), NestedCalls::At(q))) return Nested(s);
+    if (const int s = call(MethodIndex("SETPOS"), NestedCalls::At(q))) return NestedFailure(s);
   }
   return 0;
 }
