@@ -91,28 +91,20 @@ int XoPiecewise::ReadValue(int kind, int size, int defaultFailure, double* resul
     *result = 0.0;
     return Fail({s == err::kEndOfFile ? defaultFailure : err::kValueReadFailed, 0});
   }
+  // The widths were checked and the kinds are integer or floating: there is
+  // always a routine, and those routines cannot fail (a value beyond range
+  // is a soft error).
   FUM_TypeConverter& c = LoadedConverter();
-  FUM_TypeConverter::Routine reader = nullptr;
-  if (const int s = c.SelectChecked(kind, size, true, reader)) {
-    return StoreError(s);
-  }
-  if (const int s = reader(c, bytes, result)) {
-    return StoreError(s);
-  }
+  c.Select(kind, size, true)(c, bytes, result);
   if (c.softError) SetError(c.softError);
   return 0;
 }
 
 int XoPiecewise::WriteValue(int kind, int size, double value, double* result) {
+  // As for ReadValue: a routine that cannot fail.
   FUM_TypeConverter& c = LoadedConverter();
-  FUM_TypeConverter::Routine writer = nullptr;
-  if (const int s = c.SelectChecked(kind, size, false, writer)) {
-    return StoreError(s);
-  }
   unsigned char bytes[FUM_TypeConverter::kMaxSize] = {};
-  if (const int s = writer(c, bytes, &value)) {
-    return StoreError(s);
-  }
+  c.Select(kind, size, false)(c, bytes, &value);
   if (c.softError) SetError(c.softError);  // the value's low bytes are still written
   if (const int s = RawWrite(bytes, static_cast<unsigned>(size))) return s;
   *result = size;

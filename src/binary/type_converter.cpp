@@ -359,11 +359,6 @@ FUM_TypeConverter::Routine FUM_TypeConverter::Select(int kind, int size, bool re
   return nullptr;
 }
 
-int FUM_TypeConverter::SelectChecked(int kind, int size, bool reading, Routine& out) const {
-  out = Select(kind, size, reading);
-  return out != nullptr ? 0 : kNoRoutine;
-}
-
 const char* FUM_TypeConverter::TypeName(int kind, int size) {
   for (const TypeEntry& t : kTypes)
     if (t.kind == kind && t.size == size) return t.name;

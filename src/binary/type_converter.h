@@ -51,9 +51,6 @@ class FUM_TypeConverter : public CObject {
   // The routine for (kind, size) in one direction, or null for any pair
   // without one.
   Routine Select(int kind, int size, bool reading) const;
-  // The same, answering 0 or kNoRoutine (the caller stores it in Error);
-  // `out` is null on failure.
-  int SelectChecked(int kind, int size, bool reading, Routine& out) const;
 
   // Record type name of (kind, size), or null for a pair without a routine.
   static const char* TypeName(int kind, int size);

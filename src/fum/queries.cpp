@@ -59,8 +59,7 @@ int XoSize::ParseArguments(char* arguments, XoDLL& module) {
     SetSysErr(0);
     return FetchNameArgument(nameArg_);
   }
-  if (const int s = ResolveFileArgument(ValueArg(fileArg_), Given(fileArg_)))
-    return s;
+  // The base resolved hFile, or checked the current file, already.
   entry_ = CurrentEntry();
   return 0;
 }

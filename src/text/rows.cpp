@@ -86,10 +86,6 @@ bool XoASCIIRow::AfterRun(XoDLL& /*module*/) {
   return false;
 }
 
-bool XoASCIIRow::PieceComplete(uint8_t byte, uint32_t pieceLength) {
-  return StopReading(byte, fieldEnds_) || ClosesField(byte, pieceLength);
-}
-
 int XoASCIIRow::DeliverPiece(const PieceText& piece, uint32_t /*fieldEnds*/) {
   return row_.StoreField(piece.c_str(), WksRow::Store::kByColumnKind);
 }

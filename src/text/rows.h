@@ -64,7 +64,6 @@ class XoASCIIRow : public XoASCIIPiece {
  protected:
   int Execute(double* result, XoDLL& module) override;
   bool KeepChar(uint8_t byte) override { return IsNumericChar(byte, ListSep()); }
-  bool PieceComplete(uint8_t byte, uint32_t pieceLength) override;
   int DeliverPiece(const PieceText& piece, uint32_t fieldEnds) override;
   // What the subclass runs the loop as, so its final decisions inline.
   virtual int Loop() = 0;
@@ -91,7 +90,7 @@ class XoReadRow final : public XoASCIIRow {
   bool StopReading(uint8_t byte, uint32_t fieldEnds) override {
     return XoASCIIRow::StopReading(byte, fieldEnds) || fieldEnds >= wanted_;
   }
-  // Restated so that this class's StopReading is the one called.
+  // Here, not in the base, so that this class's StopReading is the one called.
   bool PieceComplete(uint8_t byte, uint32_t pieceLength) override {
     return StopReading(byte, fieldEnds_) || ClosesField(byte, pieceLength);
   }

@@ -108,6 +108,8 @@ TEST_F(Records, ReadRuns) {
       {"at the end of the file: no column added", "", "2,BY3", {{}}, 33, 2, 0},
       {"no records: nothing moves", Counting(4), "0,BY", {{}}, 0, 0, 0},
       {"the field's sign, not the Signed setting", Hex("FF FF"), "1,-BY|BY", {{-1}, {255}}, 0, 1, 2},
+      {"an extended value beyond a double: the missing value, and the run goes on",
+       Hex("00 00 00 00 00 00 00 80 30 53 07"), "1,LD|BY", {{kMissingValue}, {7}}, 34, 1, 11},
       {"a bad BCD digit: what comes before it in record order stays",
        Hex("01 05 00 00 00 00 00 00 00 00 00 02 03 0A 00 00 00 00 00 00 00 00 00 04"), "2,BY|BC|BY",
        {{1, 3}, {5}, {2}}, 32, 2, 24},

@@ -83,10 +83,11 @@ TEST_F(RowBin, TheHostRefusingAnyCallButTheCommandLeavesNoRow) {
 }
 
 TEST_F(RowBin, FailedRowsInBothModes) {
-  const struct { std::string bytes; int nBytes; const char* args; Expect byDefault, byNew; double position; }
-  cases[] = {
+  const struct {
+    std::string bytes; int nBytes; const char* args; Expect byDefault, byNew; double position; int isSigned = 0;
+  } cases[] = {
       {kShorts, 2, "W,2", {1024, -1, 2}, {10, -1, 10}, 0}, {kShorts, 2, "W,2,3", {3, -1, 2}, {12, -1, 12}, 0},
-      {kShorts, 2, "W,-1,0", {3, -1, 2}, {12, -1, 12}, 0},
+      {kShorts, 2, "W,-1,0", {3, -1, 2}, {12, -1, 12}, 0}, {kShorts, 2, "W,1,0", {3, -1, 2}, {12, -1, 12}, 0, 2},
       {kShorts, 2, "W,65536,0", {3, -1, 2}, {12, -1, 12}, 0},  // beyond the row block's 16-bit count
       {kShorts, 2, "W,3,1", {43, -1, 0, 3}, {43, -1, 0, 3}, 6},
       {std::string(10, '\xAA'), 10, "W,1,2", {32, -1, 0, 1}, {32, -1, 0, 1}, 10},
@@ -95,7 +96,8 @@ TEST_F(RowBin, FailedRowsInBothModes) {
       {"", 2, "W,3,0", {33, -1, 0, 3}, {33, -1, 0, 3}, 0},
   };
   for (const auto& c : cases) {
-    BothModes(c.args, "READROWBIN", [&] { Prepare(c.bytes, c.nBytes); return c.args; }, c.byDefault, c.byNew, [&] {
+    const auto setup = [&] { Prepare(c.bytes, c.nBytes, 0, c.isSigned); return c.args; };
+    BothModes(c.args, "READROWBIN", setup, c.byDefault, c.byNew, [&] {
       EXPECT_TRUE(host.commands.empty());
       EXPECT_EQ(page->RowCount(), 0);
       EXPECT_EQ(Position(), c.position);

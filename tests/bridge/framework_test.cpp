@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "bridge/arrays.h"
 #include "bridge/entry.h"
 #include "bridge/error_log.h"
 #include "bridge/host_services.h"
@@ -69,11 +71,14 @@ class TestModule : public XoDLL {
   XoInt plainX2;
   XoBool flag;
   XoString label;
+  XoDataNameVec names;
+  XoArray numbers;  // an indexed number with no elements of its own
   TwoSlots two;
   ThreeStrings three;
   Failing failing;
   WithMembers withMembers;
-  MemberTable properties{{&x, "X"}, {&plainX2, "X2"}, {&flag, "FLAG"}, {&label, "LABEL"}};
+  MemberTable properties{{&x, "X"},         {&plainX2, "X2"},      {&flag, "FLAG"},
+                         {&label, "LABEL"}, {&names, "NAMES"},     {&numbers, "NUMS"}};
   MemberTable methods{
       {&two, "TWO"}, {&three, "THREE"}, {&failing, "FAILING"}, {&withMembers, "WITH"}};
   TestModule() { SetOwnTables(&properties, &methods); }
@@ -103,6 +108,7 @@ TEST_F(Framework, IndexedNamesAndCounts) {
       {"X2", kRead, 0, 1, 77},  // the plain name is served first
       {"X", kReadCount, 0, 1, 3}, {"X", kAssignCount, 5.9, 1, 5.9}, {"X", kAssignCount, 11, 2, 0},
       {"X2", kAssign, 9.25, 1, 9.25}, {"X1", kAssign, 9.25, 1, 9.25},
+      {"X1", 0, 0, 2, 0},  // neither assign nor read
   };
   for (const auto& c : cases) {
     double v = c.in;
@@ -111,6 +117,52 @@ TEST_F(Framework, IndexedNamesAndCounts) {
   }
   EXPECT_EQ(module.x.values, (std::vector<double>{9.25, 2.5, 3.5, 0, 0}));
   EXPECT_EQ(module.plainX2.Int(), 9);
+  double v = 0;
+  EXPECT_EQ(module.x.AccessCount(&v, kRead), 2);
+}
+
+// A vector of dataset names: element i + 1 appends at i = count, other indices and empty names are refused.
+TEST_F(Framework, IndexedStringsAndTheirErrors) {
+  using namespace access;
+  const uint16_t set = kString | kAssign, get = kString | kRead;
+  // text: assigned, or expected back when status is 1; error: the error log's last id afterwards.
+  const struct { const char* name; uint16_t how; const char* text; int status; int error; } cases[] = {
+      {"NAMES1", get, "", 2, 101},          {"NAMES2", set, "b", 2, 101},      {"NAMES1", set, "a", 1, 0},
+      {"names2", set, "b", 1, 0},           {"NAMES1", set, "A", 1, 0},        {"NAMES3", set, "", 2, 106},
+      {"NAMES1", get, "A", 1, 0},           {"NAMES2", get, "b", 1, 0},        {"NAMES3", get, "", 2, 101},
+      {"NAMES0", get, "", 0, 0},            {"NAMES1", kString, "", 2, 0},     {"NUMS1", kRead, "", 0, 0},
+      {"LABEL", kString, "", 2, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.how));
+    TheErrorLog().Clear();
+    TheErrorLog().Record(0, nullptr);
+    char value[16] = {};
+    if (c.how & kAssign) std::strcpy(value, c.text);
+    EXPECT_EQ(module.AccessProperty(c.name, c.how, value), c.status);
+    if (c.status == 1) {
+      EXPECT_STREQ(value, c.text);
+    }
+    EXPECT_EQ(TheErrorLog().LastErrorId(), c.error);
+  }
+  EXPECT_TRUE(module.names.Name(0)->IsKindOf(&XoDataSetName::classXoDataSetName));
+  EXPECT_EQ(module.names.Name(2), nullptr);
+
+  // Counts: 0 to the capacity of 10; shrinking drops the elements beyond.
+  const struct { double count; int status; int after; } counts[] = {{11, 2, 2}, {-1, 2, 2}, {1, 1, 1}, {10, 1, 10}};
+  for (const auto& c : counts) {
+    TheErrorLog().Record(0, nullptr);
+    double v = c.count;
+    EXPECT_EQ(module.AccessProperty("NAMES", kAssignCount, &v), c.status) << c.count;
+    EXPECT_EQ(TheErrorLog().LastErrorId(), c.status == 2 ? 100 : 0) << c.count;
+    EXPECT_EQ(module.AccessProperty("NAMES", kReadCount, &v), 1);
+    EXPECT_EQ(v, c.after) << c.count;
+  }
+  char value[16] = "unchanged";
+  EXPECT_EQ(module.AccessProperty("NAMES2", get, value), 1);  // an element never set leaves the buffer
+  EXPECT_STREQ(value, "unchanged");
+  EXPECT_EQ(module.AccessProperty("NAMES11", set, value), 2);  // no room for an eleventh
+  EXPECT_EQ(TheErrorLog().LastErrorId(), 101);
 }
 
 TEST_F(Framework, BoolAndResetValues) {
@@ -118,9 +170,24 @@ TEST_F(Framework, BoolAndResetValues) {
     double v = in;
     module.AccessProperty("FLAG", access::kAssign, &v);
     EXPECT_EQ(module.AccessProperty("FLAG", access::kRead, &v), 1);
-    EXPECT_EQ(v, out) << in;
+    EXPECT_EQ(std::make_pair(v, module.flag.Value()), std::make_pair(out, out)) << in;
   }
+  // A plain number's element is the number whatever the index, and storing one does nothing.
+  XoReal real;
+  real.SetNumber(1234.0);
+  double v = 0;
+  EXPECT_EQ(std::make_tuple(real.AccessElementNumber(&v, 7, access::kRead), v, real.IsPlaceholder()),
+            std::make_tuple(1, 1234.0, true));
+  v = 5;
+  EXPECT_EQ(std::make_tuple(real.AccessElementNumber(&v, 7, access::kAssign), real.Value()),
+            std::make_tuple(1, 1234.0));
+  real.SetNumber(1233.5);
+  EXPECT_FALSE(real.IsPlaceholder());
+  EXPECT_EQ(std::make_tuple(module.label.Value(), module.label.IsPlaceholder()), std::make_tuple(kMissingValue, false));
   module.label.SetText("abc");
+  char text[8] = {};
+  EXPECT_EQ(module.label.GetElementString(text, 5), 0);
+  EXPECT_STREQ(text, "abc");
   module.plainX2.Store(5);
   module.ResetTable(&module.properties);
   EXPECT_EQ(module.label.GetText(), nullptr);
@@ -194,6 +261,10 @@ TEST_F(Framework, MethodMembersAndPaths) {
 
   module.withMembers.name.SetText("a.dat");
   const std::vector<std::string> listed = {"MODE\t3", "NAME$\t\"a.dat\""};
+  host.ClearOutput();
+  module.withMembers.ListMembersIn(nullptr, "P", module);
+  module.withMembers.ListMembersIn(&module.withMembers.table, "P", module);
+  EXPECT_EQ(host.output, (std::vector<std::string>{"  P.MODE\t3", "  P.NAME$\t\"a.dat\""}));
   // Unknown parts are skipped.
   const std::pair<const char*, int> paths[] = {{"with", 1}, {"nosuch.with", 1}, {"X", 0}, {"", 0}, {"TWO.X", 0}};
   for (const auto& [path, answer] : paths) {
@@ -201,6 +272,11 @@ TEST_F(Framework, MethodMembersAndPaths) {
     EXPECT_EQ(module.ListPath(path), answer) << path;
     EXPECT_EQ(host.output, answer ? listed : std::vector<std::string>{}) << path;
   }
+  module.withMembers.ResetMembersIn(nullptr, module);
+  EXPECT_EQ(module.withMembers.mode.Int(), 3);
+  module.withMembers.ResetMembersIn(&module.withMembers.table, module);
+  EXPECT_EQ(module.withMembers.mode.Int(), 0);
+  EXPECT_EQ(module.withMembers.name.GetText(), nullptr);
 }
 
 TEST_F(Framework, ListingLinesByteForByte) {
@@ -209,19 +285,25 @@ TEST_F(Framework, ListingLinesByteForByte) {
   module.label.SetText("say \"hi\"");
   module.withMembers.mode.Store(1);
   module.withMembers.name.SetText(nullptr);
+  module.names.SetElementString("a", 0);
+  module.names.SetCount(2, access::kAssignCount);  // the second element is empty
   host.ClearOutput();
   module.ListMembers();
   const std::vector<std::string> expected = {
       "TWO()",         "THREE()",        "FAILING()",         "WITH()",
       "  WITH.MODE\t1", "  WITH.NAME$\t\"\"", "X1\t1.5",         "X2\t-2",
-      "X2\t12",        "FLAG\t0",        "LABEL$\t\"say \"hi\"\"", "LISTERR()",
+      "X2\t12",        "FLAG\t0",        "LABEL$\t\"say \"hi\"\"", "NAMES1$\t\"a\"",
+      "NAMES2$\t\"\"",   "NUMS1\t--",     "LISTERR()",
       "LASTERRID()",   "ERROR\t0",       "WARNMSG\t0",        "MSG$\t\"\""};
   EXPECT_EQ(host.output, expected);
 
   module.x.values.clear();  // a count of 0 still lists one element, which fails
+  module.names.SetCount(0, access::kAssignCount);
   host.ClearOutput();
   module.ListTable(&module.properties, nullptr);
-  EXPECT_EQ(host.output.front(), "X1\t--");
+  ASSERT_EQ(host.output.size(), 6u);
+  EXPECT_EQ(host.output[0], "X1\t--");
+  EXPECT_EQ(host.output[4], "NAMES1$\t\"\"");
 }
 
 TEST_F(Framework, ErrorRingNewestFirst) {

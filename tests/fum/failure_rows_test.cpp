@@ -31,11 +31,11 @@ Setup Args(const char* args) {
 Setup Named(const char* name, const char* more) {
   return [=](FailureRows& t) { return t.Path(name) + more; };
 }
-// Opens ten.bin, then fails `call` with `code` (none when 0), and gives `args`.
-Setup Opened(const char* args, fault::Call call = {}, int code = 0) {
+// Opens ten.bin, then fails the (skip+1)-th `call` with `code` (none when 0), and gives `args`.
+Setup Opened(const char* args, fault::Call call = {}, int code = 0, int skip = 0) {
   return [=](FailureRows& t) {
     t.OpenTen();
-    if (code != 0) fault::Fail(call, code);
+    if (code != 0) fault::Fail(call, code, skip);
     return std::string(args);
   };
 }
@@ -93,6 +93,10 @@ TEST_F(FailureRows, PositioningRows) {
       {"SwitchMode without mode", Opened(""), "SWITCHMODE", {65, 0, 2, kMiss}, {10, 0, 10, kMiss}},
       {"SwitchMode close fails", Opened("1", C::close, ENOSPC), "SWITCHMODE", {1156, 28, 2, -1},
        {23, E::diskFull, 23, -1}},
+      {"SwitchMode position fails", Opened("1", C::seek, EIO), "SWITCHMODE", {1156, 5, 2, -1},
+       {26, E::hardIO, 26, -1}},
+      {"SwitchMode seek after the reopen fails", Opened("1", C::seek, EIO, 1), "SWITCHMODE", {1156, 5, 2, -1},
+       {27, E::hardIO, 27, -1}},
       {"SwitchMode bad mode", Opened("5"), "SWITCHMODE", {3, 0, 2, -1}, {12, 0, 12, -1}},
       {"SwitchMode reopen fails", Opened("2", C::open, EACCES), "SWITCHMODE", {1153, 0, 2, -1},
        {22, E::accessDenied, 22, -1}},

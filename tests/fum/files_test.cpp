@@ -67,6 +67,15 @@ TEST_F(FumTest, CloseAllStopsAtTheFirstFailureInTheNewMode) {
   fault::Fail(fault::Call::close, EIO);
   EXPECT_EQ(Invoke("CLOSEALL", "").status, 0);  // the default mode goes on
   EXPECT_TRUE(TheFum().files.IsEmpty());
+
+  // The current file closed before the failure: no current file afterwards.
+  const int h5 = OpenFile(MakeFile("f5", "5"));
+  OpenFile(MakeFile("f6", "6"));
+  Invoke("GETPOS", std::to_string(h5));
+  NewMode(true);
+  fault::Fail(fault::Call::close, EIO, 1);
+  EXPECT_EQ(Invoke("CLOSEALL", "").status, 23);
+  EXPECT_EQ(std::make_pair(Number("HFILE"), TheFum().files.GetCount()), std::make_pair(-1.0, 1));
 }
 
 TEST_F(FumTest, PositioningOnATenByteFile) {

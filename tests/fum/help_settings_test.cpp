@@ -1,4 +1,7 @@
 // Help lines, the table of open files, the list separator, the settings and the reset sequence.
+#include <unistd.h>
+
+#include <sstream>
 #include <tuple>
 
 #include "fum_fixture.h"
@@ -40,6 +43,40 @@ TEST_F(FumTest, SyntaxLines) {
                    "LISTALLFILES"}));
 }
 
+// The framework names a member's class in the errors it records, so each member must carry its own.
+TEST_F(FumTest, EveryMemberIsOfItsOwnClass) {
+  std::istringstream table(
+      "NEWACTIONS XoInt FILENAME XoString WKSNAME XoString MODE XoBounded HFILE XoHFILE NBYTES XoDiscrete "
+      "BYTEORDER XoBounded SIGNED XoBounded SKIP XoInt NLINEMODE XoBounded LISTSEP XoBounded ERROR XoErrorInt "
+      "SYSERR XoErrorInt / RESET XoReset LISTSEP XoListSep OPEN XoOpen CLOSE XoClose CLOSEALL XoCloseAll "
+      "EXISTS XoExists REMOVE XoRemove SIZE XoSize GETPOS XoGetPos SETPOS XoSetPos REWIND XoRewind TOEND XoToEnd "
+      "JUMP XoJump JUMPCHUNK XoJumpChunk SWITCHMODE XoSwitchMode READ XoRead WRITE XoWrite FREAD XoFRead "
+      "FWRITE XoFWrite DREAD XoDRead DWRITE XoDWrite LDREAD XoLDRead LDWRITE XoLDWrite AREAD XoARead "
+      "AWRITE XoAWrite READROWBIN XoReadRowBin READRECORD XoReadRecord WRITERECORD XoWriteRecord READROW XoReadRow "
+      "LINEROW XoLineRow TREAD XoTRead LREAD XoLRead READTOKEN XoReadToken READARRAY XoReadArray ASCII XoASCII "
+      "CREAD XoCRead TWRITE XoTWrite LWRITE XoLWrite MATHEMATICA XoMathematica SIGMADOS XoSigmaDos "
+      "SIGMAWIN XoSigmaWin WAV XoWav WKSBLOCK XoWksBlock SYNTAX XoSyntax ALTSPELL XoAltSpell LISTALL XoListAll "
+      "/ ERROR XoInt WARNMSG XoInt MSG XoString / LISTERR XoListErr LASTERRID XoLastErrId");
+  const MemberTable* tables[] = {&TheFum().Properties(), &TheFum().Methods(), &TheFum().BuiltinProperties(),
+                                 &TheFum().BuiltinMethods()};
+  int t = 0, checked = 0;
+  for (std::string name, cls; table >> name;) {
+    if (name == "/") {
+      ++t;
+      continue;
+    }
+    table >> cls;
+    const MemberEntry* e = FindEntry(*tables[t], name.c_str());
+    ASSERT_NE(e, nullptr) << name;
+    EXPECT_EQ(e->member->ClassName(), cls) << name;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 13 + 46 + 5);
+  EXPECT_STREQ(TheFum().ClassName(), "FUM");
+  EXPECT_TRUE(TheFum().IsKindOf(&XoDLL::classXoDLL));
+  EXPECT_FALSE(TheFum().IsKindOf(&XoMethod::classXoMethod));
+}
+
 TEST_F(FumTest, AlternateSpellings) {
   const std::pair<const char*, Lines> cases[] = {
       {"tostart", {"REWIND", "TOSTART", "TOBEGIN", "TOBEGINNING"}}, {"nbyte", {"NBYTES", "NBYTE"}},
@@ -75,6 +112,18 @@ TEST_F(FumTest, ListAllLinesByteForByte) {
     host.ClearOutput();
     EXPECT_EQ(Invoke("LISTALLFILES", args).result, 2) << args;
     EXPECT_EQ(host.output, lines) << args;
+  }
+
+  // Handle number 0 (a file on descriptor 0) is shown as blanks.
+  Call("CLOSEALL");
+  const int savedIn = ::dup(0);
+  ::close(0);
+  EXPECT_EQ(OpenFile(MakeFile("zero.dat", "z")), 0);
+  EXPECT_EQ(Printed("LISTALL", ""), (Lines{" hFile  Name", "", "        zero.dat"}));
+  Call("CLOSEALL");
+  if (savedIn >= 0) {
+    ::dup2(savedIn, 0);
+    ::close(savedIn);
   }
 }
 

@@ -149,6 +149,31 @@ TEST_F(HighLevel, EveryArgumentFormFillsItsSlots) {
   }
 }
 
+// A script cannot give a name argument without text; a nested call can, and it names nothing.
+TEST_F(HighLevel, ANestedEmptyNameNamesNothing) {
+  const struct { const char* method; Expect byDefault, byNew; } rows[] = {
+      {"EXISTS", {1153, 0, 2, kMissingValue}, {261, 0, 261, kMissingValue}},
+      {"REMOVE", {1153, 0, 2, kMissingValue}, {261, 0, 261, kMissingValue}},
+      {"SYNTAX", {0, 0, 0, 0}, {260, 0, 260, -1}},
+      {"ALTSPELL", {0, 0, 0, 0}, {260, 0, 260, -1}},
+      {"LISTSEP", {65, 0, 2, kMissingValue}, {10, 0, 10, kMissingValue}},
+  };
+  for (const auto& row : rows) {
+    for (bool newMode : {false, true}) {
+      SCOPED_TRACE(std::string(row.method) + (newMode ? " (new mode)" : " (default mode)"));
+      Fresh();
+      OpenFile(MakeFile("a.bin", "x"));  // the new mode's restore checks hFile
+      NewMode(newMode);
+      host.ClearOutput();
+      double r = -99;
+      const Outcome o = Probe([&](XoDLL& m) { return Nested(m, row.method, &r, ""); });
+      ExpectOutcome({o.status, r, o.error, o.sysErr}, newMode ? row.byNew : row.byDefault);
+      EXPECT_TRUE(host.output.empty());
+    }
+  }
+  EXPECT_EQ(Number("LISTSEP"), 44);
+}
+
 // A nested Read(1) reads the current file, though a script's Read(4, a) left
 // hFile given in Read's slot 1.
 TEST_F(HighLevel, ANestedCallIgnoresSlotsAScriptCallGave) {

@@ -15,6 +15,7 @@ struct Given {
   // "": a fresh page of one column; "nopage": none; "long": too long a name; " ": wksname$ not given.
   std::string page = "";
   std::optional<std::pair<Call, int>> fault = {};  // the (N+1)-th such call fails with EIO
+  uint32_t refused = 0;  // a host service that fails
 };
 
 class SigmaTest : public FumTest {
@@ -35,8 +36,9 @@ class SigmaTest : public FumTest {
     for (auto [name, value] : settings) host.SetNumber(name, value);
     host.SetStringVar('Z', "old");
     if (setup.fault) fault::Fail(setup.fault->first, EIO, setup.fault->second);
+    if (setup.refused) Refuse(setup.refused);
     const Outcome o = Invoke(method, (setup.page == " " ? "" : name) + "," + std::to_string(h));
-    fault::Clear();
+    Disarm();
     EXPECT_FALSE(TheFum().nestedCall);
     for (auto [name, value] : settings) EXPECT_EQ(Number(name), value) << name;
     EXPECT_EQ(Number("HFILE"), h);
@@ -105,6 +107,7 @@ TEST_F(SigmaTest, ColumnsTitlesAndEveryEnd) {
       {"SIGMAWIN", "an empty file", "", {33, 0, 545}, {}, "A:", "old"},
       {"SIGMAWIN", "wksname$ missing", "", {1024, 0, 2, -99}, {{10, 0, 10, -99}}, "A:", "old", {0, 0, 0, " "}},
       {"SIGMAWIN", "no such page", kNoTitles.Bytes(), {20, 0, 20}, {}, "A:", kMarker, {0, 0, 0, "nopage"}},
+      {"SIGMAWIN", "no text from Z", kNoTitles.Bytes(), {20, 0, 20}, {}, "A:", kMarker, {.refused = op::kGetStringVar}},
       {"SIGMAWIN", "a column the page lacks", WinFile{BaseFrom::kMarkerAt16, 0, 0, {{3, {{1}}}}, {}}.Bytes(), {20, 0, 20},
        {}, "A:", kMarker},
       {"SIGMAWIN", "a title for a column the page lacks",

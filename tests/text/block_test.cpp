@@ -72,6 +72,7 @@ TEST_F(BlockTest, StopsStoresAndFailsInBothModes) {
       {"STOPMODE=0", "x1,2", 1, "A,W", {33, 0, 33, miss}, {}, "old", 4, {"1"}},  // a later offset meets the end
       {"NLINES=-1", "1,2", 0, "A,W", {12, 0, 12, none}, {}, "old", 0, {""}},
       {"NTOKENS=-1", "1,2", 0, "A", {12, 0, 12, none}, {}, "old", 0, {""}},
+      {"STOPMODE=0", "1,2", 0, "A,W,12345", {1156, 9, 2, none}, {{14, 0, 270, none}}, "old", 0, {""}},
       {"STOPMODE=0", "1,2", 0, "7,W", {6, 0, 2, miss}, {{20, 0, 20, miss}}, "old", 3, {"1", "2"}},  // after the read
       {"STOPMODE=0", "ab", 0, "A", {6, 0, 2, miss}, {{20, 0, 20, miss}}, "old", 2, {""}, true},
   };
