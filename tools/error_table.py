@@ -82,6 +82,7 @@ MEMBERS = {
     "src/fum/help.cpp": "Syntax, AltSpell",
     "src/text/line_token.cpp": "TRead, LRead, ReadToken",
     "src/import/sigma_win.cpp": "SigmaWin",
+    "src/import/import_io.h": "SigmaDos, SigmaWin",
 }
 
 DEFINITION = re.compile(r"^[A-Za-z].*?\b(\w+)::(~?\w+)\(")
