@@ -19,7 +19,7 @@ REGENERATE = "python3 tools/error_table.py"
 # not place stops the generator.
 READ_WRITE = "Read, Write, FRead, FWrite, DRead, DWrite, LDRead, LDWrite"
 BULK = "ARead, AWrite, ReadRowBin, ReadRecord, WriteRecord, CRead, TWrite, LWrite"
-TEXT = "TRead, LRead, ReadToken, ReadRow, LineRow, ReadArray"
+TEXT = "TRead, LRead, ReadToken, ReadRow, LineRow, ReadArray, Ascii"
 HIGH = "WksBlock, Mathematica, SigmaDos, SigmaWin, Wav"
 MEMBERS = {
     "XoBulk": BULK,
@@ -83,6 +83,7 @@ MEMBERS = {
     "src/fum/help.cpp": "Syntax, AltSpell",
     "src/text/line_token.cpp": "TRead, LRead, ReadToken",
     "src/import/sigma_win.cpp": "SigmaWin",
+    "src/import/import_io.h": "SigmaDos, SigmaWin",
 }
 
 DEFINITION = re.compile(r"^[A-Za-z].*?\b(\w+)::(~?\w+)\(")

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "bridge/worksheet.h"
+#include "fum/errors.h"
 #include "fum/high_level.h"
 #include "platform/window.h"
 
@@ -26,6 +27,13 @@ class NestedCalls {
   int64_t Whole() const { return static_cast<int64_t>(value); }
   // A file position as SetPos takes it: its low 32 bits, as GetPos gives them.
   static int32_t At(int64_t position) { return static_cast<int32_t>(static_cast<uint32_t>(position)); }
+  // An ARead whose file layer failed part way answers success with the code in Error, which the next nested
+  // call clears: an import that read on would leave a column short and answer success. The code, as a
+  // status, or 0 when the transfer went through or only met the end of the file.
+  static int TransferFailure() {
+    const int code = ErrorCode();
+    return code == (NewErrorMode() ? err::kChunkReadFailed.byNew : err::kChunkReadFailed.byDefault) ? code : 0;
+  }
 
   double value = 0.0;
 

@@ -94,6 +94,7 @@ int XoSigmaDos::Blocks(NestedCalls& call, const XoKavlerWks& page, int64_t block
     SetSetting(SettingIndex("NBYTES"), kValueBytes);
     if (const int s = call(MethodIndex("AREAD"), name, 1, static_cast<int32_t>(rows), 1))
       return NestedCallFailed(s);
+    if (const int s = NestedCalls::TransferFailure()) return NestedCallFailed(s);
     if (const int s = call(MethodIndex("JUMP"), skip)) return NestedCallFailed(s);
     block = next;
     if (const int s = call(MethodIndex("SETPOS"), NestedCalls::At(block))) return NestedCallFailed(s);

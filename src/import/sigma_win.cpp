@@ -135,6 +135,7 @@ int XoSigmaWin::Columns(NestedCalls& call, const XoKavlerWks& page, int64_t last
     SetSetting(SettingIndex("SKIP"), kCellBytes - kValueBytes);
     SetSetting(SettingIndex("BYTEORDER"), 0);
     if (const int s = call(MethodIndex("AREAD"), name, 1, rows, 1)) return NestedFailure(s);
+    if (const int s = NestedCalls::TransferFailure()) return NestedFailure(s);
     if (const int s = call(MethodIndex("SETPOS"), cells)) return NestedFailure(s);
     if (const int s = Cells(call, page, column, rows)) return s;
     if (column > last) return 0;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <new>
 
 #include "platform/cfile.h"
 #include "platform/sys_calls.h"
@@ -11,9 +12,13 @@ namespace kfio::detail {
 namespace {
 
 // Never destroyed: files may still be closed by static destructors that run
-// after this registry would have been torn down.
+// after this registry would have been torn down. Built in static storage
+// rather than on the heap, so that once the last file is closed it holds no
+// memory, and unloading the module leaks nothing.
 std::map<FileKey, SharedFile>& Files() {
-  static auto* files = new std::map<FileKey, SharedFile>();
+  using Map = std::map<FileKey, SharedFile>;
+  alignas(Map) static unsigned char storage[sizeof(Map)];
+  static Map* files = new (storage) Map();
   return *files;
 }
 

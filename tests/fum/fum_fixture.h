@@ -12,6 +12,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "binary/bulk.h"
 #include "bridge/entry.h"
@@ -103,8 +104,10 @@ class FumTest : public ::testing::Test {
   }
 
   // Runs a method the way the framework does, keeping its own status.
-  Outcome Invoke(const char* method, std::string args) {
-    host.Raw(nullptr, nullptr, nullptr, 30);  // refresh the host link
+  Outcome Invoke(const char* method, std::string args) { return InvokeThrough(host, method, std::move(args)); }
+  // As Invoke, for a host of the caller's: a test that wants a fresh host per run.
+  static Outcome InvokeThrough(refhost::RefHost& through, const char* method, std::string args) {
+    through.Raw(nullptr, nullptr, nullptr, 30);  // refresh the host link
     FUM& fum = TheFum();
     const MemberEntry* e = FindEntry(fum.Methods(), method);
     EXPECT_NE(e, nullptr) << method;
