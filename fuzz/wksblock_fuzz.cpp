@@ -8,7 +8,8 @@ using kfio::fuzz::Input;
 
 // byte 0: bit 0 NEWACTIONS, bits 1-2 the number of calls less one, bit 3 later calls leave the four numbers
 //         out (they keep the last call's), bit 4 FILENAME names another file (`b`, the same bytes from byte 1
-//         on) while the current file stays `in.txt`, bit 5 an LREAD between calls;
+//         on) while the current file stays `in.txt`, bit 5 an LREAD between calls, bit 6 ListSep set by the
+//         LISTSEP method with the character (one above 127 is kept as a negative number) rather than the property;
 // byte 1: the ListSep byte;
 // bytes 2-5: colbegin, colend, rowbegin, rowend (signed);
 // byte 6: where the file stands before the first call;
@@ -30,7 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   host->NewPage("w", 3);
   kfio::fuzz::Set(*host, "NEWACTIONS", knobs & 1);
-  kfio::fuzz::Set(*host, "LISTSEP", sep);
+  if (knobs & 64)
+    kfio::fuzz::Call(*host, "LISTSEP", std::string(1, static_cast<char>(sep)));
+  else
+    kfio::fuzz::Set(*host, "LISTSEP", sep);
   kfio::fuzz::Call(*host, "SETPOS", std::to_string(start));
 
   const std::string numbers = "," + std::to_string(block[0]) + "," + std::to_string(block[1]) + "," +
