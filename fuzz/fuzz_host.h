@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bridge/entry.h"
 #include "bridge/host_blocks.h"
@@ -115,6 +117,16 @@ struct Input {
     return out;
   }
 };
+
+// What is left of `in`, `times` times over but never past 1 MiB: long lines and large files from short inputs.
+inline std::vector<uint8_t> Repeated(const Input& in, size_t times) {
+  constexpr size_t kMostBytes = size_t{1} << 20;
+  times = std::min(times, std::max<size_t>(1, kMostBytes / std::max<size_t>(in.size, 1)));
+  std::vector<uint8_t> out;
+  out.reserve(in.size * times);
+  for (size_t i = 0; i < times; ++i) out.insert(out.end(), in.data, in.data + in.size);
+  return out;
+}
 
 // Empties the scratch folder, writes what is left of `in` as `name`, and opens it (read-only) in a fresh host;
 // `handle` takes what OPEN answered.

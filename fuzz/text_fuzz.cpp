@@ -38,10 +38,11 @@ void RunCall(refhost::RefHost& host, uint8_t op) {
 // byte 0: bits 0-1 nLineMode (3 is out of range), bit 2 NEWACTIONS, bit 3 ListSep set through the LISTSEP
 //         method (the character) rather than the property, bits 4-7 ASCII.STOPMODE;
 // byte 1: the ListSep byte;
-// byte 2: bits 0-1 ASCII.READMODE, bits 2-4 the number of calls less one;
+// byte 2: bits 0-1 ASCII.READMODE, bits 2-4 the number of calls less one, bits 5-6 the file is the rest of the
+//         input 1, 16, 256 or 4096 times over (lines longer than a string variable holds);
 // bytes 3, 4: ASCII.NTOKENS and ASCII.NLINES (signed);
 // then ASCII.INCLUDE$, EXCLUDE$, STOPCHAR$ and STOPSTRING$: each a length byte (low 3 bits) and its bytes;
-// then the calls, a byte each (RunCall); the rest is the file.
+// then the calls, a byte each (RunCall); the rest is the file (repeated as byte 2 says).
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Input in{data, size};
   const uint8_t knobs = in.Byte(), sep = in.Byte(), more = in.Byte();
@@ -52,8 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int callCount = ((more >> 2) & 7) + 1;
   for (int i = 0; i < callCount; ++i) calls[i] = in.Byte();
 
+  const auto bytes = kfio::fuzz::Repeated(in, size_t{1} << (4 * ((more >> 5) & 3)));
   double h = 0;
-  auto host = kfio::fuzz::HostWithFile("in.txt", in, h);
+  auto host = kfio::fuzz::HostWithFile("in.txt", Input{bytes.data(), bytes.size()}, h);
   host->NewPage("w", 3);
   host->SetStringVar('A', "old");
   kfio::fuzz::Set(*host, "NEWACTIONS", (knobs >> 2) & 1);
@@ -70,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 0; i < 4; ++i) kfio::fuzz::SetMember(*host, "ASCII", names[i], texts[i]);
 
   // A reader moves the file forward, never past its end (a SETPOS may have put it there already).
-  const auto length = static_cast<double>(in.size);
+  const auto length = static_cast<double>(bytes.size());
   for (int i = 0; i < callCount; ++i) {
     const double before = Position(*host);
     RunCall(*host, calls[i]);
