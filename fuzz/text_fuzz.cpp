@@ -38,8 +38,8 @@ void RunCall(refhost::RefHost& host, uint8_t op) {
 // byte 0: bits 0-1 nLineMode (3 is out of range), bit 2 NEWACTIONS, bit 3 ListSep set through the LISTSEP
 //         method (the character) rather than the property, bits 4-7 ASCII.STOPMODE;
 // byte 1: the ListSep byte;
-// byte 2: bits 0-1 ASCII.READMODE, bits 2-4 the number of calls less one, bits 5-6 the file is the rest of the
-//         input 1, 16, 256 or 4096 times over (lines longer than a string variable holds);
+// byte 2: bits 0-1 ASCII.READMODE, bits 2-4 the number of calls less one, bits 5-7 the file is the rest of the
+//         input 16 (5), 256 (6) or 4096 (7) times over, up to 72 KiB, else once;
 // bytes 3, 4: ASCII.NTOKENS and ASCII.NLINES (signed);
 // then ASCII.INCLUDE$, EXCLUDE$, STOPCHAR$ and STOPSTRING$: each a length byte (low 3 bits) and its bytes;
 // then the calls, a byte each (RunCall); the rest is the file (repeated as byte 2 says).
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int callCount = ((more >> 2) & 7) + 1;
   for (int i = 0; i < callCount; ++i) calls[i] = in.Byte();
 
-  const auto bytes = kfio::fuzz::Repeated(in, size_t{1} << (4 * ((more >> 5) & 3)));
+  const auto bytes = kfio::fuzz::Repeated(in, more >> 5 < 5 ? 1 : size_t{1} << (4 * ((more >> 5) - 4)));
   double h = 0;
   auto host = kfio::fuzz::HostWithFile("in.txt", Input{bytes.data(), bytes.size()}, h);
   host->NewPage("w", 3);

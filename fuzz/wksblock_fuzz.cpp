@@ -10,7 +10,7 @@ using kfio::fuzz::Input;
 //         out (they keep the last call's), bit 4 FILENAME names another file (`b`, the same bytes from byte 1
 //         on) while the current file stays `in.txt`, bit 5 an LREAD between calls, bit 6 ListSep set by the
 //         LISTSEP method with the character (one above 127 is kept as a negative number) rather than the property,
-//         bit 7 the file is the rest of the input 1024 times over (long lines, many rows);
+//         bit 7 the file is the rest of the input 1024 times over, up to 72 KiB (long lines, many rows);
 // byte 1: the ListSep byte;
 // bytes 2-5: colbegin, colend, rowbegin, rowend (signed);
 // byte 6: where the file stands before the first call;
