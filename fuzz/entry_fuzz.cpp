@@ -14,25 +14,6 @@ std::vector<std::string> Names(const kfio::MemberTable& table) {
   return names;
 }
 
-// Reads the next byte, or 0 at the end.
-struct Reader {
-  const uint8_t* data;
-  size_t size;
-  bool More() const { return size > 0; }
-  uint8_t Byte() {
-    if (size == 0) return 0;
-    --size;
-    return *data++;
-  }
-  // A length byte (0..63) then that many bytes; empty and refused when it holds '/'.
-  bool Text(std::string& out) {
-    const size_t n = Byte() & 63;
-    out.clear();
-    while (out.size() < n && size > 0) out.push_back(static_cast<char>(Byte()));
-    return out.find('/') == std::string::npos;
-  }
-};
-
 }  // namespace
 
 // Each call: a byte whose top bit chooses a method (the rest of it indexes the method table) or a
@@ -48,27 +29,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kfio::fuzz::WriteFile("b", seed, 0);
   auto host = kfio::fuzz::FreshHost();
   host->NewPage("w", 3);
-  Reader in{data, size};
+  kfio::fuzz::Input in{data, size};
   std::string text;
+  // A length byte (0..63) then that many bytes; refused when it holds '/'.
+  const auto nextText = [&in, &text] {
+    text = in.Text(63);
+    return text.find('/') == std::string::npos;
+  };
   for (int calls = 0; calls < 12 && in.More(); ++calls) {
     const uint8_t op = in.Byte();
     if (op & 0x80) {
       const std::string& name = properties[op % properties.size()];
       if (op & 0x40) {
-        if (!in.Text(text)) break;
-        host->SetString(name, text);
+        if (!nextText()) break;
+        kfio::fuzz::Set(*host, name, text);
       } else {
-        host->SetNumber(name, static_cast<int8_t>(in.Byte()));
+        kfio::fuzz::Set(*host, name, in.Signed());
       }
     } else {
       const std::string& name = methods[op % methods.size()];
-      if (!in.Text(text)) break;
-      double r = 0;
-      host->Call(name, text, r);
+      if (!nextText()) break;
+      kfio::fuzz::Call(*host, name, text);
     }
   }
-  double r = 0;
-  host->Call("CLOSEALL", "", r);
-  host->Call("RESET", "", r);
+  kfio::fuzz::Finish(*host);
   return 0;
 }

@@ -98,6 +98,9 @@ int XoSigmaWin::Import(NestedCalls& call, const XoKavlerWks& page, char* name, c
   if (const int s = call(MethodIndex("SETPOS"), NestedCalls::At(base + kLastColumnAt))) return NestedFailure(s);
   if (const int s = call(MethodIndex("READ"), 2)) return NestedFailure(s);
   const int64_t last = call.Whole();
+  // More columns than a page holds is refused before any is added: the host
+  // would take 32766 of them before it refused one.
+  if (last + 1 > kMaxColumns) return Fail(err::kColumnNotAdded);
   if (last >= 0 && page.EnsureColumns(static_cast<uint32_t>(last + 1)) != 0) return Fail(err::kColumnNotAdded);
   if (const int s = call(MethodIndex("READ"), 2)) return NestedFailure(s);
   if (const int s = Columns(call, page, last, name)) return s;

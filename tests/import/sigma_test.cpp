@@ -175,9 +175,14 @@ TEST_F(SigmaTest, HostileHeadersStopAtTheirBounds) {
   EXPECT_EQ(a->Size(), 1 + XoSigmaWin::kMaxCellsPastEnd);
   EXPECT_EQ(a->Value(0), 5);
   EXPECT_EQ(a->Value(a->Size() - 1), kMissingValue);
-  // 65536 columns asked for: the host stops at its limit.
-  ExpectOutcome(Import("SIGMAWIN", WinFile{BaseFrom::kMarkerAt16, 0, 0xFFFF, {}, {}}.Bytes(), true), {20, 0, 20});
-  EXPECT_EQ(host.Page(page)->ColumnCount(), kMaxColumns);
+  // A page's limit of columns asked for is met; one more, or 65536, is refused before any column is added.
+  for (const int last : {kMaxColumns - 1, kMaxColumns, 0xFFFF}) {
+    SCOPED_TRACE(last);
+    const bool fits = last < kMaxColumns;
+    ExpectOutcome(Import("SIGMAWIN", WinFile{BaseFrom::kMarkerAt16, 0, uint16_t(last), {}, {}}.Bytes(), true),
+                  fits ? Expect{0, 0, 0} : Expect{20, 0, 20});
+    EXPECT_EQ(host.Page(page)->ColumnCount(), fits ? kMaxColumns : 1);
+  }
   EXPECT_EQ(host.NewPage("wide", kMaxColumns + 1), nullptr);
   // A title with no NUL in its record: each title would be read up to the
   // NUL at the end of the file.
