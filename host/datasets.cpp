@@ -37,7 +37,8 @@ bool BlockStore::SetSlow(int32_t index, double value) noexcept {
       // dataset is large, so that block is taken whole at once.
       uint32_t wanted = kBlockSize;
       if (block == 0) wanted = std::min<uint32_t>(kBlockSize, std::max({offset + 1, b.capacity * 2, 16u}));
-      std::unique_ptr<double[]> data(new double[wanted]);
+      BlockMemory data = BlockMemory::Take(wanted);
+      if (!data) return false;
       if (b.filled != 0) std::copy(b.data.get(), b.data.get() + b.filled, data.get());
       b.data = std::move(data);
       b.capacity = wanted;

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "bridge/host_blocks.h"
+#include "host/block_memory.h"
 
 namespace refhost {
 
@@ -21,10 +21,11 @@ namespace refhost {
 // dataset costs little. Elements never written read as the missing value
 // without being stored: each block keeps how far it has been written (its
 // high-water mark), and only a gap below a write is filled. Storage is
-// taken uninitialised, so growing touches only the pages that are written.
+// taken uninitialised, so growing touches only the pages that are written;
+// a whole block is one huge page (see BlockMemory).
 class BlockStore {
  public:
-  static constexpr int kBlockBits = 16;
+  static constexpr int kBlockBits = 18;
   static constexpr int32_t kBlockSize = int32_t{1} << kBlockBits;
 
   // `index` must not be negative. False, with nothing stored, when the
@@ -60,7 +61,7 @@ class BlockStore {
 
  private:
   struct Block {
-    std::unique_ptr<double[]> data;
+    BlockMemory data;
     uint32_t capacity = 0;
     uint32_t filled = 0;  // [0, filled) hold values; the rest was never written
   };
@@ -70,6 +71,8 @@ class BlockStore {
 
   std::vector<Block> blocks_;
 };
+static_assert(sizeof(double) * BlockStore::kBlockSize == BlockMemory::kWholeBytes,
+              "a whole block must be exactly one huge page");
 
 class HostDataset {
  public:
