@@ -26,19 +26,16 @@ void ExpectValues(const std::map<std::string, double>& vars, std::initializer_li
   }
 }
 
-TEST(Evaluator, ComputesWellFormedExpressions) {
+TEST(Evaluator, ComputesComparesAndCombinesWithPrecedence) {
   // Exact case wins over folded case ("ab" vs "AB").
-  ExpectValues({{"x", 2.0}, {"Rate_2", 0.25}, {"_n", 10.0}, {"Y", 5.0}, {"ab", 1.0}, {"AB", 8.0}}, {
+  ExpectValues({{"x", 2.0}, {"Rate_2", 0.25}, {"_n", 10.0}, {"Y", 5.0}, {"ab", 1.0}, {"AB", 8.0}, {"n", 4.0},
+                {"z", 0.0}, {"nan", std::nan("")}}, {
       {"42", 42.0},          {" 1e-3 ", 0.001},      {".5", 0.5},          {"2.", 2.0},
       {"1E+2", 100.0},       {"1 + 2 * 3", 7.0},     {"(1 + 2) * 3", 9.0}, {"10 - 4 - 3", 3.0},
       {"12 / 3 / 2", 2.0},   {"2 ^ 3 ^ 2", 512.0},   {"-2^2", -4.0},       {"(-2)^2", 4.0},
       {"2^-1", 0.5},         {"-+-3", 3.0},          {"2*-3", -6.0},       {"3 * 2 ^ 2", 12.0},
       {"x * 3", 6.0},        {"rate_2 * 4", 1.0},    {"_N + y", 15.0},     {"\t1\t+\t1", 2.0},
-      {"AB", 8.0},           {"ab", 1.0}});
-}
-
-TEST(Evaluator, ComparesAndCombinesWithPrecedence) {
-  ExpectValues({{"n", 4.0}, {"z", 0.0}, {"nan", std::nan("")}}, {
+      {"AB", 8.0},           {"ab", 1.0},
       {"1 + 2 < 4 && !0", 1.0}, {"1 + 2 < 3", 0.0}, {"2 * 3 == 6", 1.0}, {"n != 4", 0.0},
       {"n <= 4", 1.0}, {"n >= 5", 0.0}, {"n > 3", 1.0}, {"n < 4", 0.0},
       {"1 || 0 && 0", 1.0}, {"(1 || 0) && 0", 0.0},  // && binds tighter than ||

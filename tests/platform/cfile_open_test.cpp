@@ -49,14 +49,19 @@ TEST(CFileOpen, FailuresCarryCauseOsErrorAndName) {
   ::alarm(0);
 }
 
-TEST(CFileOpen, CreateTruncatesUnlessNoTruncate) {
+TEST(CFileOpen, CreateTruncatesUnlessNoTruncateAndClose) {
   const std::string path = TempPath();
   WriteFile(path, "abcdef");
   CFile f;
   ASSERT_TRUE(f.Open(path.c_str(), CFile::modeWrite | CFile::modeCreate | CFile::modeNoTruncate));
   EXPECT_EQ(f.GetLength(), 6u);
+  EXPECT_EQ(f.GetFilePath(), path);
+  EXPECT_EQ(f.GetFileName(), path.substr(path.rfind('/') + 1));
+  EXPECT_EQ(::fcntl(f.Handle(), F_GETFL) & O_NONBLOCK, 0);  // reads may wait for a slow disk
   f.Close();
-  EXPECT_EQ(ReadFile(path), "abcdef");
+  EXPECT_EQ(std::make_tuple(f.IsOpen(), f.GetFilePath(), ReadFile(path)),
+            std::make_tuple(false, std::string(), std::string("abcdef")));
+  f.Close();  // closing twice does nothing
   // Even a read-only open truncates when asked to create.
   ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::modeCreate));
   EXPECT_EQ(f.GetLength(), 0u);
@@ -66,20 +71,6 @@ TEST(CFileOpen, CreateTruncatesUnlessNoTruncate) {
   EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_GE(f.Handle(), 0);
   EXPECT_LE(f.Handle(), 99999);
-}
-
-TEST(CFileOpen, PathNamesAndClose) {
-  const std::string path = TempPath();
-  WriteFile(path, "");
-  CFile f;
-  ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
-  EXPECT_EQ(f.GetFilePath(), path);
-  EXPECT_EQ(f.GetFileName(), path.substr(path.rfind('/') + 1));
-  EXPECT_EQ(::fcntl(f.Handle(), F_GETFL) & O_NONBLOCK, 0);  // reads may wait for a slow disk
-  f.Close();
-  EXPECT_FALSE(f.IsOpen());
-  EXPECT_EQ(f.GetFilePath(), "");
-  f.Close();  // closing twice does nothing
   f.SetFilePath("c:\\data\\run1.dat");
   EXPECT_EQ(f.GetFileName(), "run1.dat");
 }
@@ -113,31 +104,23 @@ TEST(CFileShare, ClassicShareRulesWithinTheProcess) {
   }
 }
 
-TEST(CFileStatus, ExistingMissingAndDirectory) {
-  const std::string path = TempPath();
-  WriteFile(path, "12345");
+TEST(CFileStatus, StatusAndRemoveOfAFileMissingOpenOrADirectory) {
+  const std::string path = TempPath(), dir = std::filesystem::path(path).parent_path();
   CFileStatus st;
-  ASSERT_TRUE(CFile::GetStatus(path.c_str(), st));
-  EXPECT_EQ(st.m_size, 5u);
-  EXPECT_FALSE(st.m_isDirectory);
-  EXPECT_EQ(st.m_szFullName, std::filesystem::canonical(path).string());
-  EXPECT_GT(st.m_mtime, 0);
-  ::chmod(path.c_str(), 0444);
-  ASSERT_TRUE(CFile::GetStatus(path.c_str(), st));
-  EXPECT_EQ(st.m_attribute, unsigned{CFile::readOnly});
-  ASSERT_TRUE(CFile::GetStatus(std::filesystem::path(path).parent_path().c_str(), st));
-  EXPECT_TRUE(st.m_isDirectory);
-  EXPECT_EQ(st.m_attribute & CFile::directory, unsigned{CFile::directory});
-  EXPECT_FALSE(CFile::GetStatus((path + ".none").c_str(), st));
+  EXPECT_FALSE(CFile::GetStatus(path.c_str(), st));
   EXPECT_FALSE(CFile::GetStatus(nullptr, st));
-}
-
-TEST(CFileRemove, CausesForMissingOpenAndDirectory) {
-  const std::string path = TempPath();
   const CFileException e = Caught([&] { CFile::Remove(path.c_str()); });
   EXPECT_EQ(std::make_tuple(e.m_cause, e.m_lOsError, e.m_strFileName),
             std::make_tuple(int{CFileException::fileNotFound}, ENOENT, path));
-  WriteFile(path, "x");
+  WriteFile(path, "12345");
+  ::chmod(path.c_str(), 0444);
+  ASSERT_TRUE(CFile::GetStatus(path.c_str(), st));
+  EXPECT_EQ(std::make_tuple(st.m_size, st.m_isDirectory, st.m_attribute, st.m_szFullName),
+            std::make_tuple(uint64_t{5}, false, unsigned{CFile::readOnly}, std::filesystem::canonical(path).string()));
+  EXPECT_GT(st.m_mtime, 0);
+  ASSERT_TRUE(CFile::GetStatus(dir.c_str(), st));
+  EXPECT_TRUE(st.m_isDirectory);
+  EXPECT_EQ(st.m_attribute & CFile::directory, unsigned{CFile::directory});
   {
     CFile f;
     ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
