@@ -21,7 +21,7 @@ TEST(ProgressLine, WaitsASecondThenShowsAtMostTenTimesASecond) {
   EXPECT_FALSE(f.line.Due(100.0));
   f.now = 101.0;
   ASSERT_TRUE(f.line.Due(100.0));
-  f.line.Show("running a.fum: 1.0 s, line 4");
+  f.line.Show(ScriptStatus("a.fum", 1.04, 4));
   f.now = 101.0625;
   EXPECT_FALSE(f.line.Due(100.0));
   f.now = 101.125;
@@ -33,21 +33,6 @@ TEST(ProgressLine, WaitsASecondThenShowsAtMostTenTimesASecond) {
             "\rrunning a.fum: 1.0 s, line 4"
             "\rshort                       "
             "\r                            \r");
-}
-
-TEST(ProgressLine, WritesNothingWhenNotATerminal) {
-  double now = 0.0;
-  std::ostringstream err;
-  ProgressLine line(err, false, [&] { return now; });
-  now = 50.0;
-  EXPECT_FALSE(line.Due(0.0));
-  line.Show("x");
-  line.Clear();
-  {
-    RowProgress rows(&line, "exporting p", 5000);
-    for (int64_t r = 0; r < 5000; ++r) rows.Update(r);
-  }
-  EXPECT_EQ(err.str(), "");
 }
 
 TEST(RowProgress, ShowsRowsRateAndTimeLeftThenClears) {
@@ -66,12 +51,7 @@ TEST(RowProgress, ShowsRowsRateAndTimeLeftThenClears) {
             "\r                                                        \r");
 }
 
-TEST(ProgressLine, CutsALongLineToOneRow) {
-  Fixture f;
-  f.line.Show(std::string(79, 'a') + "bc");
-  EXPECT_EQ(f.err.str(), "\r" + std::string(79, 'a'));
-}
-
+// Output blanks the line first; a line wider than the terminal is cut to one row.
 TEST(ClearingBuffer, BlanksTheLineBeforeOutput) {
   Fixture f;
   std::ostringstream out;
@@ -79,12 +59,9 @@ TEST(ClearingBuffer, BlanksTheLineBeforeOutput) {
   std::ostream through(&buffer);
   f.line.Show("abc");
   through << "x" << 'y';
-  EXPECT_EQ(f.err.str(), "\rabc\r   \r");
+  f.line.Show(std::string(79, 'a') + "bc");
+  EXPECT_EQ(f.err.str(), "\rabc\r   \r\r" + std::string(79, 'a'));
   EXPECT_EQ(out.str(), "xy");
-}
-
-TEST(ScriptStatus, NamesTheScriptTimeAndLine) {
-  EXPECT_EQ(ScriptStatus("long.fum", 12.34, 42), "running long.fum: 12.3 s, line 42");
 }
 
 }  // namespace

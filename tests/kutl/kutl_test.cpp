@@ -21,69 +21,50 @@ std::vector<char> Buffer(const std::string& text) {
   return b;
 }
 
-TEST(NormalizeArguments, TrimsPiecesOutsideQuotes) {
+// NormalizeArguments trims the pieces between commas outside quotes; NormalizePart trims both ends.
+TEST(Normalize, TrimsOutsideQuotes) {
   std::string longIn, longOut;  // a long text never grows
   for (int i = 0; i < 2000; ++i) longIn += " x ,", longOut += "x,";
-  const struct { std::string in, out; } cases[] = {
-      {"", ""}, {"   ", ""}, {"\n a \n", "\n a \n"}, {"A, 2", "A,2"}, {" A ,\t2 ", "A,2"}, {"a b , c\td", "a b,c\td"},
-      {"a,,c", "a,,c"}, {" , , ", ",,"}, {"a,", "a,"}, {longIn, longOut},
-      {"\" x , y \" , 3", "\" x , y \",3"}, {"\"open , still ", "\"open , still "},
-  };
+  const struct { bool part; std::string in, out; } cases[] = {
+      {false, "", ""}, {false, "   ", ""}, {false, "\n a \n", "\n a \n"}, {false, " A ,\t2 ", "A,2"},
+      {false, "a b , c\td", "a b,c\td"}, {false, "a,,c", "a,,c"}, {false, " , , ", ",,"}, {false, longIn, longOut},
+      {false, "\" x , y \" , 3", "\" x , y \",3"}, {false, "\"open , still ", "\"open , still "},
+      {true, " \t ", ""}, {true, "  abc  ", "abc"}, {true, "a  b", "a  b"}, {true, "\" a \" ", "\" a \""},
+      {true, "\"open  ", "\"open  "}};
   for (const auto& c : cases) {
     std::vector<char> buffer = Buffer(c.in);
-    NormalizeArguments(buffer.data());
-    EXPECT_EQ(std::string(buffer.data()), c.out) << "input [" << c.in << "]";
+    const char* out = buffer.data();
+    if (c.part) {
+      out = NormalizePart(buffer.data());
+      ASSERT_TRUE(out >= buffer.data() && out <= buffer.data() + c.in.size());
+    } else {
+      NormalizeArguments(buffer.data());
+    }
+    EXPECT_EQ(std::string(out), c.out) << "input [" << c.in << "]";
   }
   NormalizeArguments(nullptr);
-}
-
-TEST(FindSeparator, SkipsQuotedSeparators) {
-  const struct { std::string text; char separator; long expected; } cases[] = {  // -1 = none
-      {"", ',', -1}, {"abc", ',', -1}, {"a", '\0', -1}, {",", ',', 0}, {"ab,cd", ',', 2},
-      {"\"a,b\",c", ',', 5}, {"\"a,b", ',', -1}, {"a.b.c", '.', 1}, {"x\"y", '"', 1},
-  };
-  for (const auto& c : cases) {
-    std::vector<char> buffer = Buffer(c.text);
-    for (int option : {16, 1}) {
-      char* found = FindSeparator(buffer.data(), c.separator, option);
-      EXPECT_EQ(found == nullptr ? -1 : found - buffer.data(), c.expected)
-          << "text [" << c.text << "] option " << option;
-    }
-  }
-  EXPECT_EQ(FindSeparator(nullptr, ',', 16), nullptr);
-}
-
-TEST(NormalizePart, TrimsBothEnds) {
-  const struct { std::string in, out; } cases[] = {
-      {"", ""}, {" \t ", ""}, {"  abc  ", "abc"}, {"a  b", "a  b"}, {"\" a \" ", "\" a \""}, {"\"open  ", "\"open  "},
-  };
-  for (const auto& c : cases) {
-    std::vector<char> buffer = Buffer(c.in);
-    char* part = NormalizePart(buffer.data());
-    ASSERT_TRUE(part >= buffer.data() && part <= buffer.data() + c.in.size());
-    EXPECT_EQ(std::string(part), c.out) << "input [" << c.in << "]";
-  }
   EXPECT_EQ(NormalizePart(nullptr), nullptr);
 }
 
-TEST(SplitInPlace, SplitsIntoAtMostMaxParts) {
+TEST(SplitInPlace, SplitsIntoAtMostMaxPartsOutsideQuotes) {
   const struct { std::string text; char separator; int maxParts; std::vector<std::string> parts; } cases[] = {
-      {"", ',', 5, {}}, {"a,b", ',', 0, {}}, {"a", ',', 5, {"a"}},
-      {"a,b,c", ',', 5, {"a", "b", "c"}}, {"a,,c,", ',', 5, {"a", "", "c", ""}},
-      {"1,2,3,4,5,6,7", ',', 5, {"1", "2", "3", "4", "5,6,7"}},
-      {"\"x,y\",z", ',', 5, {"\"x,y\"", "z"}}, {".a.", '.', 10, {"", "a", ""}},
-      {"FUM.READBLOCK.INCLUDE", '.', 10, {"FUM", "READBLOCK", "INCLUDE"}},
-  };
+      {"", ',', 5, {}}, {"a,b", ',', 0, {}}, {"a", ',', 5, {"a"}}, {"a,,c,", ',', 5, {"a", "", "c", ""}},
+      {"1,2,3,4,5,6,7", ',', 5, {"1", "2", "3", "4", "5,6,7"}}, {"\"x,y\",z", ',', 5, {"\"x,y\"", "z"}},
+      {"\"a,b", ',', 5, {"\"a,b"}}, {".a.", '.', 10, {"", "a", ""}}, {"x\"y", '"', 10, {"x", "y"}},
+      {"FUM.READBLOCK.INCLUDE", '.', 10, {"FUM", "READBLOCK", "INCLUDE"}}};
   for (const auto& c : cases) {
     std::vector<char> buffer = Buffer(c.text);
     char* parts[10] = {};
     const int n = SplitInPlace(buffer.data(), parts, c.separator, c.maxParts);
-    std::vector<std::string> got(parts, parts + n);
-    EXPECT_EQ(got, c.parts) << "text [" << c.text << "]";
+    EXPECT_EQ(std::vector<std::string>(parts, parts + n), c.parts) << "text [" << c.text << "]";
     for (int i = n; i < 10; ++i) EXPECT_EQ(parts[i], nullptr) << "wrote past the parts";
   }
   char* parts[2] = {};
   EXPECT_EQ(SplitInPlace(nullptr, parts, ',', 2), 0);
+  std::vector<char> buffer = Buffer("\"a,b\",c");
+  for (int option : {16, 1}) EXPECT_EQ(FindSeparator(buffer.data(), ',', option), buffer.data() + 5) << option;
+  EXPECT_EQ(FindSeparator(buffer.data(), '\0', 16), nullptr);
+  EXPECT_EQ(FindSeparator(nullptr, ',', 16), nullptr);
 }
 
 TEST(ArgumentText, StripsOnePairOfQuotesWithinTheOutBuffer) {
@@ -150,29 +131,23 @@ TEST(TextToNumber, ReadsTheLeadingNumber) {
 }
 
 TEST(NextToken, WalksBlankSeparatedTokensCutToTheOutBuffer) {
-  const struct { const char* text; std::size_t outSize; std::vector<std::string> tokens;
-                 std::vector<std::size_t> lengths; } cases[] = {
-      {"", 16, {}, {}}, {"  \t ", 16, {}, {}}, {"  a  ", 16, {"a"}, {1}},
-      {"1 2.5\t-3", 16, {"1", "2.5", "-3"}, {1, 3, 2}}, {"x\r\ny\r", 16, {"x", "y"}, {1, 1}},
+  // Each token as the out buffer holds it, and its full length.
+  const struct { const char* text; std::size_t outSize; const char* walk; } cases[] = {
+      {"", 16, ""}, {"  \t ", 16, ""}, {"  a  ", 16, "a/1"}, {"1 2.5\t-3", 16, "1/1 2.5/3 -3/2"},
+      {"x\r\ny\r", 16, "x/1 y/1"},
       // A long token is cut, but skipped whole and answered at its full length.
-      {"abcdefghij next", 5, {"abcd", "next"}, {10, 4}}, {"abcdefghij next", 1, {"", ""}, {10, 4}},
-      {"abcdefghij next", 0, {}, {10, 4}},  // no out buffer at all
-  };
+      {"abcdefghij next", 5, "abcd/10 next/4"}, {"abcdefghij next", 1, "/10 /4"},
+      {"abcdefghij next", 0, "/10 /4"}};  // no out buffer at all
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "[" << c.text << "] out " << c.outSize);
     const char* position = c.text;
     char out[17];
     std::fill(std::begin(out), std::end(out), '#');
     char* buffer = c.outSize > 0 ? out : nullptr;
-    std::vector<std::string> tokens;
-    std::vector<std::size_t> lengths;
-    while (std::size_t n = NextToken(&position, buffer, c.outSize)) {
-      lengths.push_back(n);
-      if (buffer) tokens.emplace_back(out);
-      ASSERT_LE(lengths.size(), 10u);
-    }
-    EXPECT_EQ(tokens, c.tokens);
-    EXPECT_EQ(lengths, c.lengths);
+    std::string walk;
+    for (std::size_t n, i = 0; i < 10 && (n = NextToken(&position, buffer, c.outSize)) != 0; ++i)
+      walk += (walk.empty() ? "" : " ") + std::string(buffer ? out : "") + "/" + std::to_string(n);
+    EXPECT_EQ(walk, c.walk);
     EXPECT_STREQ(buffer ? out : "", "");  // the last call empties the buffer
     EXPECT_EQ(out[c.outSize], '#');  // nothing past the buffer
     EXPECT_EQ(*position, '\0');

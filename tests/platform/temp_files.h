@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -21,16 +22,13 @@ inline std::string TempPath(const std::string& suffix = "") {
   std::filesystem::create_directories(dir);
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = std::string(info->test_suite_name()) + "." + info->name() + suffix;
-  for (char& c : name)
-    if (c == '/') c = '_';
-  std::filesystem::path path = dir / name;
-  std::filesystem::remove_all(path);
-  return path.string();
+  std::replace(name.begin(), name.end(), '/', '_');
+  std::filesystem::remove_all(dir / name);
+  return (dir / name).string();
 }
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline std::string ReadFile(const std::string& path) {
