@@ -192,14 +192,5 @@ TEST_F(HighLevel, ANestedCallIgnoresSlotsAScriptCallGave) {
   }
 }
 
-TEST_F(HighLevel, SettingsAsText) {
-  host.Raw(nullptr, nullptr, nullptr, 30);  // the host evaluates the text
-  EXPECT_EQ(XoHighLev::SetSettingText(SettingIndex("NBYTES"), "2*4"), 0);
-  EXPECT_EQ(XoHighLev::GetSettingText(SettingIndex("NBYTES")), "8");
-  NewMode(true);
-  EXPECT_EQ(XoHighLev::SetSettingText(SettingIndex("NBYTES"), "5"), 12);
-  EXPECT_EQ(Number("NBYTES"), 8);
-}
-
 }  // namespace
 }  // namespace kfio::testing

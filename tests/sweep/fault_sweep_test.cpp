@@ -14,15 +14,11 @@ namespace {
 
 // A WAV file of eight 16-bit mono samples at 8 Hz.
 std::string Wav() {
-  auto le = [](uint32_t v, int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += static_cast<char>(v >> (8 * i));
-    return s;
-  };
+  using sigma::Int;
   std::string samples;
-  for (int v : {0, 1000, -1000, 32767, -32768, 5, 6, 7}) samples += le(static_cast<uint32_t>(v), 2);
-  return "RIFF" + le(36 + 16, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8, 4) + le(16, 4) + le(2, 2) +
-         le(16, 2) + "data" + le(static_cast<uint32_t>(samples.size()), 4) + samples;
+  for (int v : {0, 1000, -1000, 32767, -32768, 5, 6, 7}) samples += Int(static_cast<uint16_t>(v), 2);
+  return "RIFF" + Int(36 + 16, 4) + "WAVEfmt " + Int(16, 4) + Int(1, 2) + Int(1, 2) + Int(8, 4) + Int(16, 4) +
+         Int(2, 2) + Int(16, 2) + "data" + Int(samples.size(), 4) + samples;
 }
 
 const std::map<std::string, std::string>& Files() {
