@@ -48,9 +48,7 @@ struct Left {
   std::string seen;
   bool operator==(const Left&) const = default;
 };
-
 void PrintTo(const Case& c, std::ostream* out) { *out << c.member; }
-
 std::ostream& operator<<(std::ostream& out, const Left& l) {
   return out << "status " << l.status << ", result " << l.result << ", Error " << l.error << "\n" << l.seen;
 }
@@ -342,17 +340,12 @@ bool Throws(F allocate) {
     return true;
   }
 }
-
 constexpr std::align_val_t kWide{64};
 
 // The hook itself: the armed allocation of every form fails, and only it; suspended ones are not counted.
 TEST(CountingNew, FailsTheArmedAllocationOfEveryForm) {
-  struct Form {
-    const char* name;
-    bool (*fails)();  // true when the allocation came back empty or threw
-  };
-  // Operator calls rather than new-expressions, which the compiler may leave out.
-  const Form forms[] = {
+  // Operator calls rather than new-expressions, which the compiler may leave out; true when the allocation failed.
+  const std::pair<const char*, bool (*)()> forms[] = {
       {"new", [] { return Throws([] { ::operator delete(::operator new(8)); }); }},
       {"new[]", [] { return Throws([] { ::operator delete[](::operator new[](8)); }); }},
       {"aligned new", [] { return Throws([] { ::operator delete(::operator new(8, kWide), kWide); }); }},
@@ -364,20 +357,16 @@ TEST(CountingNew, FailsTheArmedAllocationOfEveryForm) {
       {"aligned nothrow new[]",
        [] { void* p = ::operator new[](8, kWide, std::nothrow); ::operator delete[](p, kWide); return !p; }},
   };
-  for (const Form& f : forms) {
-    SCOPED_TRACE(f.name);
+  for (const auto& [name, fails] : forms) {
     for (long n : {1L, 2L}) {
       alloc::Arm(n);
       {
         alloc::Suspend host;
         ::operator delete(::operator new(8));  // not counted
       }
-      const bool first = f.fails();
-      const bool second = f.fails();
-      EXPECT_EQ(alloc::Disarm(), 2);
-      EXPECT_TRUE(alloc::Reached());
-      EXPECT_EQ(first, n == 1);
-      EXPECT_EQ(second, n == 2);
+      const bool first = fails(), second = fails();
+      EXPECT_EQ(std::make_tuple(alloc::Disarm(), alloc::Reached(), first, second),
+                std::make_tuple(2L, true, n == 1, n == 2)) << name << ", allocation " << n << " armed";
     }
   }
 }

@@ -72,7 +72,7 @@ TEST_F(FumTest, CloseAllStopsAtTheFirstFailureInTheNewMode) {
 }
 
 // The script tests walk the usual moves; here the other spellings, positions past the end and beyond 2 GiB, a
-// refused chunk, and a given handle that becomes current.
+// number the host evaluates, a refused chunk, and a given handle that becomes current.
 TEST_F(FumTest, Positioning) {
   const int h1 = OpenFile(MakeFile("ten", "0123456789"));
   host.SetNumber("NBYTES", 2);
@@ -80,7 +80,7 @@ TEST_F(FumTest, Positioning) {
   EXPECT_NE(h1, h2);
   const std::string other = "," + std::to_string(h1);
   const std::tuple<const char*, std::string, double, int> steps[] = {
-      {"SETPOS", "20", 20, 0}, {"TOBEGINNING", "", 0, 0}, {"FASTFORWARD", "", 10, 0}, {"TOSTART", "", 0, 0},
+      {"SETPOS", "20", 20, 0}, {"SETPOS", "2*3+1", 7, 0}, {"TOBEGINNING", "", 0, 0}, {"FASTFORWARD", "", 10, 0}, {"TOSTART", "", 0, 0},
       {"JUMPCHUNKS", "3", 6, 0}, {"JUMPCHUNK", "1,5", kMissingValue, 258}, {"GETPOS", "", 6, 0},  // not moved
       {"SETPOS", "4" + other, 4, 0}, {"GETPOS", "", 4, 0},  // h1 is current now
       {"GETPOS", "12345", -99, 2}, {"GETPOS", "", 4, 0}};  // a handle that names no file is not kept

@@ -97,7 +97,8 @@ TEST_F(FumTest, CheckedSettings) {
       {true, "ListSep", 256, 2, 44, 12},   {true, "ListSep", 255, 1, 255, 0}, {false, "ByteOrder", 7, 1, 7, 0},
       {true, "Signed", 2, 2, 0, 12},       {false, "nBytes", 4.9, 1, 4, 0},   {false, "nLineMode", -0.5, 1, 0, 0},
       {true, "Mode", 3, 2, 0, 12},         {true, "nLinesMode", 2, 1, 2, 0},  {false, "HFILE", 7, 1, 7, 0},
-      {true, "HFILE", 7, 2, -1, 14},       {false, "Skip", -4, 1, -4, 0},
+      {true, "HFILE", 7, 2, -1, 14},       {false, "Skip", -4, 1, -4, 0},     {false, "skip", -2.9, 1, -2, 0},
+      {false, "SKIP", 1e300, 1, 2147483647, 0}, {false, "Skip", -1e300, 1, -2147483648.0, 0},
   };
   for (const auto& [newMode, name, value, entryStatus, stored, error] : cases) {
     SCOPED_TRACE(std::string(name) + "=" + std::to_string(value));
@@ -138,6 +139,10 @@ TEST_F(FumTest, ResetKeepsFilesOpen) {
   EXPECT_EQ(name, "");
   EXPECT_NE(TheFum().files.FindByHandle(h), nullptr);
   EXPECT_EQ(Printed("LISTALL", "").size(), 3u);
+  // A text longer than a host buffer reads back cut to the buffer.
+  host.SetString("FILENAME", std::string(kMaxStringValue + 100, 'z'));
+  host.GetString("FILENAME", name);
+  EXPECT_EQ(name, std::string(kMaxStringValue, 'z'));
 }
 
 }  // namespace
