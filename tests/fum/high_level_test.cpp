@@ -41,18 +41,22 @@ int Nested(XoDLL& m, std::string_view name, double* r, A... args) {
   return XoHighLev::CallNested(m, static_cast<int>(at - kNestedMethodNames.begin()), r, args...);
 }
 
+// A script's Read(4, a) leaves hFile given in Read's slot 1; a nested Read(1) still reads the current file, b.
 TEST_F(HighLevel, SettingsAndTheCurrentFileComeBackAndErrorKeepsTheNestedCode) {
   for (bool newMode : {false, true}) {
     SCOPED_TRACE(newMode ? "new mode" : "default mode");
     Fresh();
     const int a = OpenFile(MakeFile("a.bin", "0123456789"));
     const int b = OpenFile(MakeFile("b.bin", "abcdefghij"));
-    Invoke("SETPOS", "3");
+    Invoke("READ", "4," + std::to_string(a));
+    Invoke("SETPOS", "3," + std::to_string(b));
     const std::vector<double> before = {newMode ? 1.0 : 0.0, 0, 0, double(b), 2, 1, 1, 5, 1, 59};
     for (std::size_t i = 0; i < before.size(); ++i) host.SetNumber(std::string(kSettingNames[i]), before[i]);
     double opened = 0, r = 0;
     const Outcome o = Probe([&](XoDLL& m) {
       EXPECT_TRUE(TheFum().nestedCall);
+      EXPECT_EQ(Nested(m, "READ", &r, 1), 0);
+      EXPECT_EQ(r, 'd');
       EXPECT_EQ(Nested(m, "OPEN", &opened, Path("c.bin").c_str(), 2), 0);
       for (auto [index, value] : {std::pair{SettingIndex("NBYTES"), 4.0}, {SettingIndex("BYTEORDER"), 2.0},
                                   {SettingIndex("SIGNED"), 0.0}, {SettingIndex("SKIP"), 0.0},
@@ -70,8 +74,8 @@ TEST_F(HighLevel, SettingsAndTheCurrentFileComeBackAndErrorKeepsTheNestedCode) {
     expected[1] = o.error;
     expected[2] = o.sysErr;
     EXPECT_EQ(Settings(), expected);
-    EXPECT_EQ(Invoke("GETPOS", "").result, 3);  // b, where it was
-    EXPECT_EQ(Invoke("GETPOS", std::to_string(a)).result, 4);
+    EXPECT_EQ(Invoke("GETPOS", "").result, 4);  // b, current again, after the nested read
+    EXPECT_EQ(Invoke("GETPOS", std::to_string(a)).result, 8);
     EXPECT_EQ(Invoke("CLOSE", std::to_string(int(opened))).status, newMode ? 270 : 2);  // c is gone
   }
 }
@@ -172,24 +176,6 @@ TEST_F(HighLevel, ANestedEmptyNameNamesNothing) {
     }
   }
   EXPECT_EQ(Number("LISTSEP"), 44);
-}
-
-// A nested Read(1) reads the current file, though a script's Read(4, a) left
-// hFile given in Read's slot 1.
-TEST_F(HighLevel, ANestedCallIgnoresSlotsAScriptCallGave) {
-  for (bool newMode : {false, true}) {
-    SCOPED_TRACE(newMode ? "new mode" : "default mode");
-    Fresh();
-    const int a = OpenFile(MakeFile("a.bin", "\x01\x02\x03\x04\x05"));
-    const int b = OpenFile(MakeFile("b.bin", "\x10\x20"));
-    NewMode(newMode);
-    double r = 0;
-    EXPECT_EQ(host.Call("READ", "4," + std::to_string(a), r), 1u);
-    host.SetNumber("HFILE", b);
-    EXPECT_EQ(Probe([&](XoDLL& m) { return Nested(m, "READ", &r, 1); }).status, 0);
-    EXPECT_EQ(r, 0x10);
-    EXPECT_EQ(Invoke("GETPOS", std::to_string(a)).result, 4);
-  }
 }
 
 }  // namespace

@@ -147,9 +147,9 @@ TEST_F(NothingLost, NoFileChangesButByACallThatAskedForIt) {
   for (const Method& m : kMethods) weights.push_back(m.weight);
   std::discrete_distribution<std::size_t> next(weights.begin(), weights.end());
   std::mt19937 lengths(7);
-  constexpr int kScripts = 2000;
+  constexpr int kRandomScripts = 2000;
   int calls = 0;
-  for (int script = 0; script < kScripts && !HasFailure(); ++script) {
+  for (int script = 0; script < kRandomScripts && !HasFailure(); ++script) {
     Generator g(*this, static_cast<uint32_t>(script));
     std::mt19937 order(static_cast<uint32_t>(script) + 100000);
     Lay(kFolder);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fum/fum_fixture.h"
+#include "import/sigma_files.h"
 
 namespace kfio::testing::sweep {
 
@@ -34,6 +35,56 @@ inline void PrintTo(const Script& script, std::ostream* out) { *out << script.na
 struct Called {
   Step step;
   Outcome outcome;
+};
+
+// A WAV file of eight 16-bit mono samples at 8 Hz.
+inline std::string Wav() {
+  using sigma::Int;
+  std::string samples;
+  for (int v : {0, 1000, -1000, 32767, -32768, 5, 6, 7}) samples += Int(static_cast<uint16_t>(v), 2);
+  return "RIFF" + Int(36 + 16, 4) + "WAVEfmt " + Int(16, 4) + Int(1, 2) + Int(1, 2) + Int(8, 4) + Int(16, 4) +
+         Int(2, 2) + Int(16, 2) + "data" + Int(samples.size(), 4) + samples;
+}
+
+inline const std::map<std::string, std::string>& ScriptFiles() {
+  static const std::map<std::string, std::string> files = {
+      {"in.bin", Counting(40, 7, 3)},
+      {"keep.bin", "0123456789abcdef"},
+      {"in.txt", "alpha beta gamma\n1,2,3\n4.5,6,7\n8,9\n10,11,12\n13\nlast line\n"},
+      {"nums.txt", "1,2\n3,4\n5,6\n"},
+      {"list.m", "{{1, 2}, {3, 4.5}}"},
+      {"sheet.jnb",
+       sigma::WinFile{sigma::BaseFrom::kMarkerAt16, 0, 1, {{0, {{1}, {2}}}, {1, {{3}}}}, {{0, "T"}}}.Bytes()},
+      {"sheet.dos", sigma::DosFile{false, false, 0, {{0, {1, 2, 3}}, {1, {4.5}}}}.Bytes()},
+      {"tone.wav", Wav()}};
+  return files;
+}
+
+// Scripts that between them call every file method, each from the files ScriptFiles() lays.
+inline const Script kScripts[] = {
+    {"BinaryReads",
+     {{"OPEN", "{in.bin},0"}, {"=NBYTES", "2"}, {"READ", ""}, {"SETPOS", "5"}, {"READ", "4"}, {"FREAD", ""},
+      {"GETPOS", ""}, {"JUMP", "-3"}, {"JUMPCHUNK", "1"}, {"DREAD", ""}, {"LDREAD", ""}, {"TOEND", ""},
+      {"REWIND", "{h1}"}, {"AREAD", "D,1,6,0"}, {"READROWBIN", "P,2,0"}, {"READRECORD", "P,2,sh | lo"},
+      {"SIZE", "{h1}"}, {"CLOSE", ""}}},
+    {"BinaryWrites",
+     {{"OPEN", "{keep.bin},2"}, {"=NBYTES", "4"}, {"WRITE", "258"}, {"FWRITE", "1.5"}, {"DWRITE", "-2.25"},
+      {"=NBYTES", "2"}, {"AWRITE", "D,1,3,0"}, {"WRITERECORD", "P,2,sh | f"}, {"SETPOS", "2"}, {"WRITE", "7,1"},
+      {"SWITCHMODE", "0"}, {"REWIND", ""}, {"READ", ""}, {"CLOSE", ""}, {"OPEN", "{new.bin},1"}, {"WRITE", "9"},
+      {"CLOSEALL", ""}}},
+    {"Text",
+     {{"OPEN", "{in.txt},0"}, {"=NLINEMODE", "1"}, {"LREAD", "Z"}, {"TREAD", "Y,1"}, {"READTOKEN", "X,2"},
+      {"CREAD", "W,3"}, {"READROW", "P,3"}, {"LINEROW", "P"}, {"REWIND", ""}, {"ASCII", "V"}, {"REWIND", ""},
+      {"READARRAY", "D,1,4"}, {"OPEN", "{out.txt},1"}, {"TWRITE", "\"abc\""}, {"LWRITE", "\"line\""},
+      {"CLOSEALL", ""}}},
+    {"Imports",
+     {{"OPEN", "{list.m},0"}, {"MATHEMATICA", "M"}, {"OPEN", "{tone.wav},0"}, {"WAV", "T"}, {"OPEN", "{nums.txt},0"},
+      {"WKSBLOCK", "R,1,2,1,3"}, {"OPEN", "{sheet.jnb},0"}, {"SIGMAWIN", "S"}, {"OPEN", "{sheet.dos},0"},
+      {"SIGMADOS", "Q"}, {"CLOSEALL", ""}}},
+    {"Files",
+     {{"EXISTS", "{in.bin}"}, {"OPEN", "{in.bin},0"}, {"SIZE", ",{keep.bin}"}, {"OPEN", "{in.bin},0"}, {"SIZE", ""},
+      {"REMOVE", "{in.bin}"}, {"CLOSE", ""}, {"CLOSE", "{h1}"}, {"REMOVE", "{keep.bin}"}, {"EXISTS", "{keep.bin}"},
+      {"OPEN", "{gone/x},0"}, {"CLOSEALL", ""}}},
 };
 
 // A file's bytes and the time it was last written: a write of the same bytes is a change too.
@@ -161,6 +212,7 @@ class ScriptTest : public FumTest {
     std::vector<Called> calls;
     std::vector<fault::Call> log;  // the system calls the steps made
     std::string host;              // HostValues after the last step
+    std::vector<std::string> printed;
     Snapshot files;
     int descriptorsLeft;  // after CLOSEALL, beyond those open before the run
   };
@@ -181,6 +233,7 @@ class ScriptTest : public FumTest {
       run.calls.push_back({step, o});
     }
     run.log = fault::Calls();
+    run.printed = h.output;
     fault::Clear();
     Call(h, "CLOSEALL", "");
     run.descriptorsLeft = OpenDescriptors() - before;
