@@ -32,12 +32,9 @@ enum Flags : unsigned {
   kNested = 16,     // runs other methods: their failure is a nested-call failure (4/4, or the status + 512)
 };
 
-struct Case {
-  const char* member;  // a method, a property, or the object whose members are listed ("" for fum)
-  std::string (*setup)(SweepTest&);  // prepares in the default mode; gives the arguments or the text
-  unsigned flags = 0;
-  Via via = Via::kMethod;
-};
+// The member: a method, a property, or the object whose members are listed ("" for fum); the setup prepares in the
+// default mode and gives the arguments or the text.
+struct Case { const char* member; std::string (*setup)(SweepTest&); unsigned flags = 0; Via via = Via::kMethod; };
 
 // What a run left: the method's status (XODLL's answer for the others), Error, and as one text everything
 // else a script can see afterwards.
@@ -131,10 +128,15 @@ class SweepTest : public FumTest, public ::testing::WithParamInterface<Case> {
     for (const std::string& line : host.output) s += line + "\n";
     for (char v = 'A'; v <= 'Z'; ++v)
       if (!host.StringVar(v).empty()) s += std::string(1, v) + "$ = " + host.StringVar(v) + "\n";
+    auto cells = [](const refhost::HostDataset* d) {
+      std::string out;
+      for (int32_t i = 0; i < d->Size(); ++i) out += " " + d->Text(i);
+      return out;
+    };
     if (const refhost::HostPage* p = host.Page(PageName()))
       for (int c = 1; c <= p->ColumnCount(); ++c)
-        s += "column " + p->ColumnName(c) + " [" + p->ColumnTitle(c) + "]:" + Cells(p->Column(c)) + "\n";
-    if (const refhost::HostDataset* d = host.Dataset(DataName())) s += "dataset:" + Cells(d) + "\n";
+        s += "column " + p->ColumnName(c) + " [" + p->ColumnTitle(c) + "]:" + cells(p->Column(c)) + "\n";
+    if (const refhost::HostDataset* d = host.Dataset(DataName())) s += "dataset:" + cells(d) + "\n";
 
     std::vector<std::filesystem::path> files(std::filesystem::directory_iterator(dir), {});
     std::sort(files.begin(), files.end());
@@ -167,11 +169,6 @@ class SweepTest : public FumTest, public ::testing::WithParamInterface<Case> {
     unheld = 0;
     detail::ShareRegistry::ForEach([](detail::SharedFile& f) { unheld += f.holders.empty(); });
     if (unheld != 0) s += "a file registered with no holder\n";
-    return s;
-  }
-  static std::string Cells(const refhost::HostDataset* d) {
-    std::string s;
-    for (int32_t i = 0; i < d->Size(); ++i) s += " " + d->Text(i);
     return s;
   }
 
@@ -302,12 +299,11 @@ TEST_P(SweepTest, EveryFailingAllocationEndsDocumented) {
     EXPECT_EQ(base.error, 0) << base;
     // Every allocation in turn: no call here makes more than a few dozen (they stream, rather than
     // allocate per value or per line), so nothing needs sampling.
-    long runs = 0;
-    for (long n = 1;; ++n) {
+    long n = 1;
+    for (;; ++n) {
       SCOPED_TRACE("allocation " + std::to_string(n) + " of " + std::to_string(total) + " fails");
       long counted = 0;
       const Left left = Run(newMode, n, counted);
-      ++runs;
       if (!alloc::Reached()) {
         EXPECT_EQ(counted, total);  // the same call makes the same allocations
         EXPECT_EQ(n, total + 1);
@@ -319,7 +315,7 @@ TEST_P(SweepTest, EveryFailingAllocationEndsDocumented) {
         EXPECT_EQ(Run(newMode, 0, counted), base) << "after a failing run";
       }
     }
-    RecordProperty(newMode ? "runs_new" : "runs_default", static_cast<int>(runs));
+    RecordProperty(newMode ? "runs_new" : "runs_default", static_cast<int>(n));
   }
 }
 

@@ -1,9 +1,8 @@
-// The dataset and worksheet wrappers the methods use, against a recording host: the services they call, the
-// blocks they pass and what they make of refusals.
+// The dataset wrappers the methods use, against a recording host: the services they call, the blocks they pass
+// and what they make of refusals.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <string>
 #include <tuple>
@@ -17,7 +16,7 @@
 namespace kfio {
 namespace {
 
-// Finds datasets of 5 elements and the page "Data1", keeps the elements of every dataset in one map, refuses
+// Finds datasets of 5 elements, keeps the elements of every dataset in one map, refuses
 // `failOp`, and records every call with a lookup's name or a resize's block.
 struct RecordingHost {
   struct Call { uint32_t op; uint64_t a; std::string name; SizeBlock size{}; };
@@ -48,7 +47,6 @@ struct RecordingHost {
         return it == self.values.end() ? 1 : (e->value = it->second, 0);
       }
       case op::kResize: call.size = *reinterpret_cast<SizeBlock*>(b); return 0;
-      case op::kFindPage: return std::strcmp(reinterpret_cast<const char*>(b), "Data1") == 0 ? 500 : 0;
     }
     return 0;
   }
@@ -123,22 +121,6 @@ TEST_F(Data, LookupsRefusalsAndDetachedWrappers) {
     EXPECT_EQ(data->HasError(), className != nullptr);
     EXPECT_EQ(TheErrorLog().At(TheErrorLog().Position()).text.value_or("-"), className ? className : "-");
   }
-}
-
-TEST_F(Data, WorksheetPages) {
-  XoKavlerWks missing("Nope");
-  EXPECT_EQ(std::make_pair(missing.IsValid(), missing.ColumnCount()), std::make_pair(false, 0));
-  EXPECT_EQ(TheErrorLog().LastErrorId(), 779);
-
-  XoKavlerWks page("Data1");
-  EXPECT_EQ(std::make_pair(page.IsValid(), page.Handle()), std::make_pair(true, uint64_t{500}));
-  EXPECT_EQ(page.SetCellValue(1, 7, 3.0), 0);
-  EXPECT_EQ(host.values[7], 3.0);
-  EXPECT_EQ(host.Last(op::kResize).size.to, 8);  // the cell's wrapper grew the column
-  TheHostLink() = {};  // no dataset for the column
-  TheErrorLog().Record(0, nullptr);
-  EXPECT_EQ(page.SetCellValue(2, 4, 1.0), 1);
-  EXPECT_EQ(TheErrorLog().LastErrorId(), 777);
 }
 
 }  // namespace

@@ -7,13 +7,10 @@ namespace kfio::testing {
 namespace {
 
 // A high-level method whose work each test gives.
-class XoProbe : public XoHighLev {
- public:
+struct XoProbe : XoHighLev {
   XoProbe() : XoHighLev(nullptr) {}
-  std::function<int(XoDLL&)> body;
-
- protected:
   int Execute(double* /*result*/, XoDLL& module) override { return body(module); }
+  std::function<int(XoDLL&)> body;
 };
 
 class HighLevel : public FumTest {
@@ -71,8 +68,7 @@ TEST_F(HighLevel, SettingsAndTheCurrentFileComeBackAndErrorKeepsTheNestedCode) {
     ExpectOutcome(o, newMode ? Expect{14, 0, 270} : Expect{1156, 9, 2});
     EXPECT_FALSE(TheFum().nestedCall);
     std::vector<double> expected = before;
-    expected[1] = o.error;
-    expected[2] = o.sysErr;
+    expected[1] = o.error, expected[2] = o.sysErr;
     EXPECT_EQ(Settings(), expected);
     EXPECT_EQ(Invoke("GETPOS", "").result, 4);  // b, current again, after the nested read
     EXPECT_EQ(Invoke("GETPOS", std::to_string(a)).result, 8);
@@ -151,31 +147,6 @@ TEST_F(HighLevel, EveryArgumentFormFillsItsSlots) {
       EXPECT_EQ(r, kMissingValue);
     }
   }
-}
-
-// A script cannot give a name argument without text; a nested call can, and it names nothing.
-TEST_F(HighLevel, ANestedEmptyNameNamesNothing) {
-  const struct { const char* method; Expect byDefault, byNew; } rows[] = {
-      {"EXISTS", {1153, 0, 2, kMissingValue}, {261, 0, 261, kMissingValue}},
-      {"REMOVE", {1153, 0, 2, kMissingValue}, {261, 0, 261, kMissingValue}},
-      {"SYNTAX", {0, 0, 0, 0}, {260, 0, 260, -1}},
-      {"ALTSPELL", {0, 0, 0, 0}, {260, 0, 260, -1}},
-      {"LISTSEP", {65, 0, 2, kMissingValue}, {10, 0, 10, kMissingValue}},
-  };
-  for (const auto& row : rows) {
-    for (bool newMode : {false, true}) {
-      SCOPED_TRACE(std::string(row.method) + (newMode ? " (new mode)" : " (default mode)"));
-      Fresh();
-      OpenFile(MakeFile("a.bin", "x"));  // the new mode's restore checks hFile
-      NewMode(newMode);
-      host.ClearOutput();
-      double r = -99;
-      const Outcome o = Probe([&](XoDLL& m) { return Nested(m, row.method, &r, ""); });
-      ExpectOutcome({o.status, r, o.error, o.sysErr}, newMode ? row.byNew : row.byDefault);
-      EXPECT_TRUE(host.output.empty());
-    }
-  }
-  EXPECT_EQ(Number("LISTSEP"), 44);
 }
 
 }  // namespace

@@ -13,10 +13,7 @@ namespace {
 
 // One cause of the OS-error map, by one OS error, and the SysErr each mode stores for it. An OS error of 0 throws
 // the cause itself: the causes no OS error maps to.
-struct Cause {
-  const char* name;
-  int osError, cause, sysErrByDefault;
-};
+struct Cause { const char* name; int osError, cause, sysErrByDefault; };
 const Cause kCauses[] = {{"EEXIST", EEXIST, 1, 0},  {"ENOENT", ENOENT, 2, 23}, {"ENOTDIR", ENOTDIR, 3, 0},
                          {"EMFILE", EMFILE, 4, 24}, {"EACCES", EACCES, 5, 13}, {"EBADF", EBADF, 6, 9},
                          {"EMLINK", EMLINK, 8, 0},  {"EINVAL", EINVAL, 9, 0},  {"EIO", EIO, 10, 5},

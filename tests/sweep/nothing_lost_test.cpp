@@ -62,11 +62,9 @@ class Generator {
   }
   // A call's arguments as a script writes them, with a trailing hFile now and then when the method takes one.
   std::string Args(const std::string& shape, bool takesHandle) {
-    Values args;
-    for (char kind : shape) args.push_back(Arg(kind));
-    if (takesHandle && Chance(40)) args.push_back(Arg('h'));
     std::string out;
-    for (std::size_t i = 0; i < args.size(); ++i) out += (i ? "," : "") + args[i];
+    for (std::size_t i = 0; i < shape.size(); ++i) out += (i ? "," : "") + Arg(shape[i]);
+    if (takesHandle && Chance(40)) out += (shape.empty() ? "" : ",") + Arg('h');
     return out;
   }
 
@@ -79,13 +77,7 @@ class Generator {
 
 // A method, or a setting ("=NAME" a number, "$NAME" a text): what it may do to a file, how often it comes, the
 // shape of its arguments and whether an hFile may follow them.
-struct Method {
-  const char* name;
-  Effect effect;
-  int weight;
-  const char* shape;
-  bool takesHandle;
-};
+struct Method { const char* name; Effect effect; int weight; const char* shape; bool takesHandle; };
 
 // Every member of the method table, and the settings that steer them. Open comes often, so that the other calls
 // find files to work on.

@@ -21,10 +21,8 @@ namespace kfio::testing::sweep {
 // One call of a script: a method and its arguments, or a setting assigned (see ScriptTest::Call). In `args`, {NAME}
 // stands for the path of NAME in the scratch folder and {hN} for the handle the N-th Open answered.
 struct Step {
-  std::string method;
-  std::string args;
+  std::string method, args;
 };
-
 struct Script {
   const char* name;
   std::vector<Step> steps;
@@ -48,15 +46,12 @@ inline std::string Wav() {
 
 inline const std::map<std::string, std::string>& ScriptFiles() {
   static const std::map<std::string, std::string> files = {
-      {"in.bin", Counting(40, 7, 3)},
-      {"keep.bin", "0123456789abcdef"},
+      {"in.bin", Counting(40, 7, 3)}, {"keep.bin", "0123456789abcdef"}, {"nums.txt", "1,2\n3,4\n5,6\n"},
       {"in.txt", "alpha beta gamma\n1,2,3\n4.5,6,7\n8,9\n10,11,12\n13\nlast line\n"},
-      {"nums.txt", "1,2\n3,4\n5,6\n"},
-      {"list.m", "{{1, 2}, {3, 4.5}}"},
-      {"sheet.jnb",
-       sigma::WinFile{sigma::BaseFrom::kMarkerAt16, 0, 1, {{0, {{1}, {2}}}, {1, {{3}}}}, {{0, "T"}}}.Bytes()},
+      {"list.m", "{{1, 2}, {3, 4.5}}"}, {"tone.wav", Wav()},
       {"sheet.dos", sigma::DosFile{false, false, 0, {{0, {1, 2, 3}}, {1, {4.5}}}}.Bytes()},
-      {"tone.wav", Wav()}};
+      {"sheet.jnb",
+       sigma::WinFile{sigma::BaseFrom::kMarkerAt16, 0, 1, {{0, {{1}, {2}}}, {1, {{3}}}}, {{0, "T"}}}.Bytes()}};
   return files;
 }
 
