@@ -327,15 +327,13 @@ std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Members, SweepTest, ::testing::ValuesIn(kCases), CaseName);
 
-template <typename F>
-bool Throws(F allocate) {
+constexpr auto Throws = [](auto allocate) {
   try {
-    allocate();
-    return false;
+    return allocate(), false;
   } catch (const std::bad_alloc&) {
     return true;
   }
-}
+};
 constexpr std::align_val_t kWide{64};
 
 // The hook itself: the armed allocation of every form fails, and only it; suspended ones are not counted.
