@@ -75,12 +75,11 @@ TEST_F(FumTest, HelpAndListingLines) {
   }
 }
 
+// The reference's example sets ";" bare and quoted and resets; here the other texts, in both modes.
 TEST_F(FumTest, ListSepMethod) {
   const std::tuple<bool, const char*, int, int> cases[] = {  // new mode, argument, ListSep after, status
-      {false, ";", 59, 0},     {false, "\";\"", 59, 0}, {false, "", 44, 0},       {false, "\",\"", 44, 0},
-      {false, "\"\"", 0, 0},   {false, "\xE9", -23, 0}, {true, "\xE9", 44, 12},   {true, "\"\t\"", 9, 0},
-      {false, "\t", 44, 0},
-  };
+      {false, "\",\"", 44, 0}, {false, "\"\"", 0, 0},   {false, "\xE9", -23, 0}, {true, "\xE9", 44, 12},
+      {true, "\"\t\"", 9, 0},  {false, "\t", 44, 0}};
   for (const auto& [newMode, args, listSep, status] : cases) {
     SCOPED_TRACE(args);
     host.SetNumber("LISTSEP", 44);
@@ -113,15 +112,11 @@ TEST_F(FumTest, CheckedSettings) {
   host.SetNumber("nBytes", 5);
   NewMode(true);
   EXPECT_EQ(Number("NBYTE"), 5);
-  // A handle that names an open file is taken, with its file.
-  const int h = OpenFile(MakeFile("h", "x"));
-  host.SetNumber("HFILE", -1);
-  EXPECT_EQ(host.SetNumber("HFILE", h), 1u);
-  EXPECT_EQ(TheFum().hFile.currentEntry, TheFum().files.FindByHandle(h));
 }
 
-TEST_F(FumTest, ResetKeepsFilesOpen) {
-  const int h = OpenFile(MakeFile("r", "x"));
+// The reference's example shows the files staying open; here every setting Reset puts back.
+TEST_F(FumTest, ResetPutsBackEverySetting) {
+  OpenFile(MakeFile("r", "x"));
   const std::pair<const char*, double> settings[] = {{"NEW", 1},      {"NBYTES", 4},    {"LISTSEP", 59},
                                                      {"SKIP", 3},     {"OPENMODE", 2},  {"BYTEORDER", 2},
                                                      {"SIGNED", 1},   {"NLINEMODE", 1}};
@@ -137,8 +132,6 @@ TEST_F(FumTest, ResetKeepsFilesOpen) {
   std::string name;
   host.GetString("FILENAME", name);
   EXPECT_EQ(name, "");
-  EXPECT_NE(TheFum().files.FindByHandle(h), nullptr);
-  EXPECT_EQ(Printed("LISTALL", "").size(), 3u);
   // A text longer than a host buffer reads back cut to the buffer.
   host.SetString("FILENAME", std::string(kMaxStringValue + 100, 'z'));
   host.GetString("FILENAME", name);

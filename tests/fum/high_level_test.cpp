@@ -136,17 +136,6 @@ TEST_F(HighLevel, EveryArgumentFormFillsItsSlots) {
     }
     EXPECT_EQ(seen, slots);
   }
-  // An index that names no method, in both modes (with a current file, which
-  // the new mode's restore checks).
-  OpenFile(MakeFile("a.bin", "x"));
-  for (bool newMode : {false, true}) {
-    NewMode(newMode);
-    for (int index : {-1, int(kNestedMethodNames.size())}) {
-      double r = 0;
-      ExpectOutcome(Probe([&](XoDLL& m) { return XoHighLev::CallNested(m, index, &r); }), {262, 0, 262});
-      EXPECT_EQ(r, kMissingValue);
-    }
-  }
 }
 
 }  // namespace
