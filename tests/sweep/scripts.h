@@ -134,21 +134,10 @@ inline std::string HostValues(const refhost::RefHost& host) {
 // The files every run starts from, and the host's pages and datasets.
 class ScriptTest : public FumTest {
  public:
-  // Puts the folder back to exactly `files`; a file that is as it should be stays, which spares thousands of runs
-  // most of their writes.
+  // Puts the folder back to exactly `files`.
   void Lay(const std::map<std::string, std::string>& files) {
-    std::vector<std::filesystem::path> extra;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
-      const std::string name = entry.path().lexically_relative(dir).string();
-      const auto it = files.find(name);
-      const bool holds =
-          std::any_of(files.begin(), files.end(), [&](const auto& f) { return f.first.starts_with(name + "/"); });
-      if (entry.is_directory() ? !holds : it == files.end() || Contents(name) != it->second)
-        extra.push_back(entry.path());
-    }
-    for (const auto& path : extra) std::filesystem::remove_all(path);
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) std::filesystem::remove_all(entry.path());
     for (const auto& [name, bytes] : files) {
-      if (std::filesystem::exists(Path(name))) continue;
       std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
       MakeFile(name, bytes);
     }
