@@ -181,8 +181,7 @@ class SweepTest : public FumTest, public ::testing::WithParamInterface<Case> {
 using T = SweepTest;
 const Case kCases[] = {
     {"RESET", [](T& t) { t.host.SetNumber("NBYTES", 4); return std::string(); }},
-    {"LISTSEP", [](T&) { return std::string(";"); }},
-    {"OPEN", [](T& t) { return t.MakeFile("o.txt", "abc") + ",0"; }},
+    {"LISTSEP", [](T&) { return std::string(";"); }}, {"OPEN", [](T& t) { return t.MakeFile("o.txt", "abc") + ",0"; }},
     {"CLOSE", [](T& t) { return t.OpenText(); }, kClosing},
     {"CLOSEALL", [](T& t) { t.OpenText(); t.OpenBinary(); return std::string(); }, kClosing},
     {"EXISTS", [](T& t) { return t.MakeFile("e.txt", "abc"); }},
@@ -191,8 +190,7 @@ const Case kCases[] = {
     {"GETPOS", [](T& t) { t.OpenBinary(); t.Invoke("SETPOS", "5"); return std::string(); }},
     {"SETPOS", [](T& t) { t.OpenBinary(); return std::string("7"); }},
     {"REWIND", [](T& t) { t.OpenBinary(); t.Invoke("SETPOS", "5"); return std::string(); }},
-    {"TOEND", [](T& t) { return t.OpenBinary(); }},
-    {"JUMP", [](T& t) { t.OpenBinary(); return std::string("3"); }},
+    {"TOEND", [](T& t) { return t.OpenBinary(); }}, {"JUMP", [](T& t) { t.OpenBinary(); return std::string("3"); }},
     {"JUMPCHUNK", [](T& t) { t.OpenBinary(); return std::string("2,4"); }},
     {"SWITCHMODE", [](T& t) { t.OpenBinary(); t.Invoke("SETPOS", "5"); return std::string("2"); }},
     {"READ", [](T& t) { t.OpenBinary(); return std::string("2"); }},
@@ -252,13 +250,11 @@ const Case kCases[] = {
        t.OpenText(), t.host.SetString("FILENAME", t.Path("t.txt")), t.Invoke("SETPOS", "16");
        return t.Page(3) + ",1,3,1,2";
      }, kNested},
-    {"SYNTAX", [](T&) { return std::string("ReadRecord"); }},
-    {"ALTERNATESPELLINGS", [](T&) { return std::string(); }},
+    {"SYNTAX", [](T&) { return std::string("ReadRecord"); }}, {"ALTERNATESPELLINGS", [](T&) { return std::string(); }},
     {"LISTALL", [](T& t) { t.OpenText(); t.Open("w.bin", "", 2); return std::string("M,P"); }},
     {"FILENAME", [](T& t) { return t.Path("named.txt"); }, 0, Via::kSetString},
     {"FILENAME", [](T& t) { t.OpenText(); return std::string(); }, 0, Via::kGetString},
-    {"", [](T&) { return std::string(); }, 0, Via::kList},
-    {"ASCII", [](T&) { return std::string(); }, 0, Via::kList},
+    {"", [](T&) { return std::string(); }, 0, Via::kList}, {"ASCII", [](T&) { return std::string(); }, 0, Via::kList},
 };
 
 // The documented outcomes of a run whose armed allocation failed: the call as if nothing had failed; the

@@ -21,7 +21,6 @@ namespace {
 
 using refhost::RefHost;
 constexpr double kUnchecked = std::numeric_limits<double>::quiet_NaN();
-// The text the error log's newest entry carries.
 std::string LoggedText() { return TheErrorLog().At(TheErrorLog().Position()).text.value_or(""); }
 
 TEST(Entry, CommandCodesAndCallState) {
@@ -143,26 +142,20 @@ TEST(Entry, BadCallsAnswerFailure) {
     EXPECT_EQ(XODLL(0, nullptr, longName.data(), &v, &RefHost::Trampoline, 18), 0u);
 }
 
-// A host whose expression service throws, so the exception starts inside a
-// method's argument parsing and unwinds through the module.
-enum class Throw { kBadAlloc, kStd, kOther };
-Throw g_throw;
-refhost::RefHost* g_realHost;
+// A host whose expression service throws, so the exception starts inside a method's argument parsing and unwinds
+// through the module.
+void (*g_throw)();
+RefHost* g_realHost;
 
 uint64_t ThrowingHost(uint64_t, uint32_t opcode, uint64_t a, uint64_t b) {
-  if (opcode == op::kEvaluate) {
-    switch (g_throw) {
-      case Throw::kBadAlloc: throw std::bad_alloc();
-      case Throw::kStd: throw std::runtime_error("host broke");
-      case Throw::kOther: throw 7;
-    }
-  }
+  if (opcode == op::kEvaluate) g_throw();
   return RefHost::Trampoline(reinterpret_cast<uint64_t>(g_realHost), opcode, a, b);
 }
 
 TEST(Entry, NothingThrownInsideReachesTheHost) {
-  const std::pair<Throw, const char*> cases[] = {
-      {Throw::kBadAlloc, "out of memory"}, {Throw::kStd, "host broke"}, {Throw::kOther, "unknown exception"}};
+  const std::pair<void (*)(), const char*> cases[] = {{[] { throw std::bad_alloc(); }, "out of memory"},
+                                                      {[] { throw std::runtime_error("host broke"); }, "host broke"},
+                                                      {[] { throw 7; }, "unknown exception"}};
   RefHost host(&XODLL);
   g_realHost = &host;
   for (const auto& [what, text] : cases) {

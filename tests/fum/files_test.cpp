@@ -6,8 +6,7 @@
 namespace kfio::testing {
 namespace {
 
-// The reference's examples open by FileName$, in write mode without cutting, and read the handle back; here the
-// mode's low byte, a refused mode or place that leaves no file behind, and the current file a failure drops.
+// Beyond the reference's examples: the mode's low byte, failures that make no file and drop the current one.
 TEST_F(FumTest, OpenModesAndFailures) {
   const int first = OpenFile(Path("c.dat"), 257);  // a missing file is created; the low byte of the mode counts
   // A mode argument leaves the property.
@@ -89,8 +88,7 @@ TEST_F(FumTest, Positioning) {
   ExpectOutcome(Invoke("GETPOS", ""), {0, -1, 2});
 }
 
-// The reference's example keeps the handle and the position and lists a refused switch's file; here the new mode
-// and the file's place in the table.
+// Beyond the reference's example (handle, position, a refused mode): the new mode and the place in the table.
 TEST_F(FumTest, SwitchModeKeepsItsPlace) {
   const std::string path = MakeFile("sw", "0123456789");
   const int first = OpenFile(path);
@@ -104,8 +102,7 @@ TEST_F(FumTest, SwitchModeKeepsItsPlace) {
   EXPECT_FALSE(head()->IsOpen());  // closed, but still listed first
 }
 
-// The reference's examples ask Exists, Remove and Size the usual ways; here a name Exists never creates, a name
-// Size does not reach without a current file, and a file open here, or removed behind the module's back.
+// Beyond the reference's examples: names not created or not reached, a file open here or removed behind our back.
 TEST_F(FumTest, ExistsRemoveAndSize) {
   ExpectOutcome(Invoke("EXISTS", Path("nothing")), {0, -1, 0, 0});
   EXPECT_FALSE(std::filesystem::exists(Path("nothing")));

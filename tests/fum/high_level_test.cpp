@@ -80,10 +80,8 @@ TEST_F(HighLevel, RestoreOrderAndChecks) {
   const auto close = [](XoDLL& m) { double r; return Nested(m, "CLOSE", &r); };
   // open: a.bin is current before the call; scriptNBytes: set in the default mode, so unchecked; then the nested
   // body, Error, and the settings after (hFile 1: a.bin's handle).
-  const struct {
-    const char* label; bool newMode, open; double scriptNBytes; std::function<int(XoDLL&)> body; int error;
-    double newActions, nBytes, hFile;
-  } cases[] = {
+  const struct { const char* label; bool newMode, open; double scriptNBytes; std::function<int(XoDLL&)> body;
+                 int error; double newActions, nBytes, hFile; } cases[] = {
       // NEWACTIONS first: nBytes 5 then goes back unchecked.
       {"nested new mode", false, true, 5,
        [](XoDLL&) { return XoHighLev::SetSetting(0, 1) + XoHighLev::SetSetting(SettingIndex("NBYTES"), 2); },

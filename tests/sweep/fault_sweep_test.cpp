@@ -105,12 +105,8 @@ std::string Undocumented(const Called& c, const Outcome& clean, bool newMode, co
   return why;
 }
 
-class FaultSweep : public ScriptTest, public ::testing::WithParamInterface<Script> {
- public:
-  static int FailureCount() {
-    return ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
-  }
-};
+class FaultSweep : public ScriptTest, public ::testing::WithParamInterface<Script> {};
+int FailureCount() { return ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count(); }
 
 // The system calls a thrown cause may stand in for: those whose callers throw anyway.
 bool MayThrow(fault::Call c) { return c == fault::Call::readAt || c == fault::Call::writeAt || c == fault::Call::seek; }
