@@ -38,13 +38,7 @@ struct Case { const char* member; std::string (*setup)(SweepTest&); unsigned fla
 
 // What a run left: the method's status (XODLL's answer for the others), Error, and as one text everything
 // else a script can see afterwards.
-struct Left {
-  int status;
-  double result;
-  int error;
-  std::string seen;
-  bool operator==(const Left&) const = default;
-};
+struct Left { int status; double result; int error; std::string seen; bool operator==(const Left&) const = default; };
 void PrintTo(const Case& c, std::ostream* out) { *out << c.member; }
 std::ostream& operator<<(std::ostream& out, const Left& l) {
   return out << "status " << l.status << ", result " << l.result << ", Error " << l.error << "\n" << l.seen;

@@ -20,20 +20,12 @@ namespace kfio::testing::sweep {
 
 // One call of a script: a method and its arguments, or a setting assigned (see ScriptTest::Call). In `args`, {NAME}
 // stands for the path of NAME in the scratch folder and {hN} for the handle the N-th Open answered.
-struct Step {
-  std::string method, args;
-};
-struct Script {
-  const char* name;
-  std::vector<Step> steps;
-};
+struct Step { std::string method, args; };
+struct Script { const char* name; std::vector<Step> steps; };
 // A script's name stands for it in test names.
 inline void PrintTo(const Script& script, std::ostream* out) { *out << script.name; }
 
-struct Called {
-  Step step;
-  Outcome outcome;
-};
+struct Called { Step step; Outcome outcome; };
 
 // A WAV file of eight 16-bit mono samples at 8 Hz.
 inline std::string Wav() {
@@ -83,11 +75,7 @@ inline const Script kScripts[] = {
 };
 
 // A file's bytes and the time it was last written: a write of the same bytes is a change too.
-struct FileState {
-  std::string bytes;
-  int64_t mtimeNs;
-  bool operator==(const FileState&) const = default;
-};
+struct FileState { std::string bytes; int64_t mtimeNs; bool operator==(const FileState&) const = default; };
 // Every regular file under the folder, by its path below it.
 using Snapshot = std::map<std::string, FileState>;
 
