@@ -32,25 +32,14 @@ enum Flags : unsigned {
   kNested = 16,     // runs other methods: their failure is a nested-call failure (4/4, or the status + 512)
 };
 
-struct Case {
-  const char* member;  // a method, a property, or the object whose members are listed ("" for fum)
-  std::string (*setup)(SweepTest&);  // prepares in the default mode; gives the arguments or the text
-  unsigned flags = 0;
-  Via via = Via::kMethod;
-};
+// The member: a method, a property, or the object whose members are listed ("" for fum); the setup prepares in the
+// default mode and gives the arguments or the text.
+struct Case { const char* member; std::string (*setup)(SweepTest&); unsigned flags = 0; Via via = Via::kMethod; };
 
 // What a run left: the method's status (XODLL's answer for the others), Error, and as one text everything
 // else a script can see afterwards.
-struct Left {
-  int status;
-  double result;
-  int error;
-  std::string seen;
-  bool operator==(const Left&) const = default;
-};
-
+struct Left { int status; double result; int error; std::string seen; bool operator==(const Left&) const = default; };
 void PrintTo(const Case& c, std::ostream* out) { *out << c.member; }
-
 std::ostream& operator<<(std::ostream& out, const Left& l) {
   return out << "status " << l.status << ", result " << l.result << ", Error " << l.error << "\n" << l.seen;
 }
@@ -133,10 +122,15 @@ class SweepTest : public FumTest, public ::testing::WithParamInterface<Case> {
     for (const std::string& line : host.output) s += line + "\n";
     for (char v = 'A'; v <= 'Z'; ++v)
       if (!host.StringVar(v).empty()) s += std::string(1, v) + "$ = " + host.StringVar(v) + "\n";
+    auto cells = [](const refhost::HostDataset* d) {
+      std::string out;
+      for (int32_t i = 0; i < d->Size(); ++i) out += " " + d->Text(i);
+      return out;
+    };
     if (const refhost::HostPage* p = host.Page(PageName()))
       for (int c = 1; c <= p->ColumnCount(); ++c)
-        s += "column " + p->ColumnName(c) + " [" + p->ColumnTitle(c) + "]:" + Cells(p->Column(c)) + "\n";
-    if (const refhost::HostDataset* d = host.Dataset(DataName())) s += "dataset:" + Cells(d) + "\n";
+        s += "column " + p->ColumnName(c) + " [" + p->ColumnTitle(c) + "]:" + cells(p->Column(c)) + "\n";
+    if (const refhost::HostDataset* d = host.Dataset(DataName())) s += "dataset:" + cells(d) + "\n";
 
     std::vector<std::filesystem::path> files(std::filesystem::directory_iterator(dir), {});
     std::sort(files.begin(), files.end());
@@ -171,11 +165,6 @@ class SweepTest : public FumTest, public ::testing::WithParamInterface<Case> {
     if (unheld != 0) s += "a file registered with no holder\n";
     return s;
   }
-  static std::string Cells(const refhost::HostDataset* d) {
-    std::string s;
-    for (int32_t i = 0; i < d->Size(); ++i) s += " " + d->Text(i);
-    return s;
-  }
 
  private:
   int run_ = 0;
@@ -183,58 +172,48 @@ class SweepTest : public FumTest, public ::testing::WithParamInterface<Case> {
 
 // Every method of the table (one spelling each, in table order), a property write and read, and the
 // listings of fum and of fum.ASCII.
+using T = SweepTest;
 const Case kCases[] = {
-    {"RESET", [](SweepTest& t) { t.host.SetNumber("NBYTES", 4); return std::string(); }},
-    {"LISTSEP", [](SweepTest&) { return std::string(";"); }},
-    {"OPEN", [](SweepTest& t) { return t.MakeFile("o.txt", "abc") + ",0"; }},
-    {"CLOSE", [](SweepTest& t) { return t.OpenText(); }, kClosing},
-    {"CLOSEALL", [](SweepTest& t) { t.OpenText(); t.OpenBinary(); return std::string(); }, kClosing},
-    {"EXISTS", [](SweepTest& t) { return t.MakeFile("e.txt", "abc"); }},
-    {"REMOVE", [](SweepTest& t) { return t.MakeFile("r.txt", "abc"); }},
-    {"SIZE", [](SweepTest& t) { t.OpenText(); return "," + t.MakeFile("s.txt", "abcd"); }},
-    {"GETPOS", [](SweepTest& t) { t.OpenBinary(); t.Invoke("SETPOS", "5"); return std::string(); }},
-    {"SETPOS", [](SweepTest& t) { t.OpenBinary(); return std::string("7"); }},
-    {"REWIND", [](SweepTest& t) { t.OpenBinary(); t.Invoke("SETPOS", "5"); return std::string(); }},
-    {"TOEND", [](SweepTest& t) { return t.OpenBinary(); }},
-    {"JUMP", [](SweepTest& t) { t.OpenBinary(); return std::string("3"); }},
-    {"JUMPCHUNK", [](SweepTest& t) { t.OpenBinary(); return std::string("2,4"); }},
-    {"SWITCHMODE", [](SweepTest& t) { t.OpenBinary(); t.Invoke("SETPOS", "5"); return std::string("2"); }},
-    {"READ", [](SweepTest& t) { t.OpenBinary(); return std::string("2"); }},
-    {"WRITE", [](SweepTest& t) { t.Open("w.bin", "", 2); return std::string("258,2"); }},
-    {"FREAD", [](SweepTest& t) { t.OpenBinary(sigma::Int(std::bit_cast<uint32_t>(1.5f), 4)); return std::string(); }},
-    {"FWRITE", [](SweepTest& t) { t.Open("w.bin", "", 2); return std::string("1.5"); }},
-    {"DREAD", [](SweepTest& t) { t.OpenBinary(sigma::Int(std::bit_cast<uint64_t>(2.25), 8)); return std::string(); }},
-    {"DWRITE", [](SweepTest& t) { t.Open("w.bin", "", 2); return std::string("2.25"); }},
+    {"RESET", [](T& t) { t.host.SetNumber("NBYTES", 4); return std::string(); }},
+    {"LISTSEP", [](T&) { return std::string(";"); }}, {"OPEN", [](T& t) { return t.MakeFile("o.txt", "abc") + ",0"; }},
+    {"CLOSE", [](T& t) { return t.OpenText(); }, kClosing},
+    {"CLOSEALL", [](T& t) { t.OpenText(); t.OpenBinary(); return std::string(); }, kClosing},
+    {"EXISTS", [](T& t) { return t.MakeFile("e.txt", "abc"); }},
+    {"REMOVE", [](T& t) { return t.MakeFile("r.txt", "abc"); }},
+    {"SIZE", [](T& t) { t.OpenText(); return "," + t.MakeFile("s.txt", "abcd"); }},
+    {"GETPOS", [](T& t) { t.OpenBinary(); t.Invoke("SETPOS", "5"); return std::string(); }},
+    {"SETPOS", [](T& t) { t.OpenBinary(); return std::string("7"); }},
+    {"REWIND", [](T& t) { t.OpenBinary(); t.Invoke("SETPOS", "5"); return std::string(); }},
+    {"TOEND", [](T& t) { return t.OpenBinary(); }}, {"JUMP", [](T& t) { t.OpenBinary(); return std::string("3"); }},
+    {"JUMPCHUNK", [](T& t) { t.OpenBinary(); return std::string("2,4"); }},
+    {"SWITCHMODE", [](T& t) { t.OpenBinary(); t.Invoke("SETPOS", "5"); return std::string("2"); }},
+    {"READ", [](T& t) { t.OpenBinary(); return std::string("2"); }},
+    {"WRITE", [](T& t) { t.Open("w.bin", "", 2); return std::string("258,2"); }},
+    {"FREAD", [](T& t) { t.OpenBinary(sigma::Int(std::bit_cast<uint32_t>(1.5f), 4)); return std::string(); }},
+    {"FWRITE", [](T& t) { t.Open("w.bin", "", 2); return std::string("1.5"); }},
+    {"DREAD", [](T& t) { t.OpenBinary(sigma::Int(std::bit_cast<uint64_t>(2.25), 8)); return std::string(); }},
+    {"DWRITE", [](T& t) { t.Open("w.bin", "", 2); return std::string("2.25"); }},
     {"LDREAD",
-     [](SweepTest& t) { t.host.SetNumber("NBYTES", 10); t.OpenBinary(sigma::Extended(-3.25)); return std::string(); }},
+     [](T& t) { t.host.SetNumber("NBYTES", 10); t.OpenBinary(sigma::Extended(-3.25)); return std::string(); }},
     // This build writes no 80-bit values: the call prints so and fails without a code.
-    {"LDWRITE", [](SweepTest& t) { t.Open("w.bin", "", 2); return std::string("1"); }, kAnswersOne},
-    {"AREAD", [](SweepTest& t) { t.host.SetNumber("NBYTES", 2); t.OpenBinary(); return t.Data({9, 9}) + ",2,5,0"; },
-     kTransfer},
+    {"LDWRITE", [](T& t) { t.Open("w.bin", "", 2); return std::string("1"); }, kAnswersOne},
+    {"AREAD", [](T& t) { t.host.SetNumber("NBYTES", 2); t.OpenBinary(); return t.Data({9, 9}) + ",2,5,0"; }, kTransfer},
     {"AWRITE",
-     [](SweepTest& t) {
-       t.host.SetNumber("NBYTES", 2);
-       t.Open("w.bin", "", 2);
-       return t.Data({1, -2, 300}) + ",1,3,0";
-     },
+     [](T& t) { t.host.SetNumber("NBYTES", 2); t.Open("w.bin", "", 2); return t.Data({1, -2, 300}) + ",1,3,0"; },
      kTransfer},
-    {"READROWBIN", [](SweepTest& t) { t.OpenBinary(); return t.Page(1) + ",4,0"; }, kTransfer},
-    {"READRECORD", [](SweepTest& t) { t.OpenBinary(); return t.Page(1) + ",3,sh|by2|-by"; }, kTransfer},
-    {"WRITERECORD", [](SweepTest& t) { t.Open("w.bin", "", 2); return t.Page(2, 2) + ",2,sh|f"; }, kTransfer},
-    {"READROW", [](SweepTest& t) { t.OpenText(); return t.Page(1, 1) + ",3"; }},
-    {"LINEROW", [](SweepTest& t) { t.OpenText(); return t.Page(2); }},
-    {"TREAD", [](SweepTest& t) { t.OpenText(); return std::string("A,2"); }},
-    {"LREAD", [](SweepTest& t) { t.host.SetNumber("NLINEMODE", 1); t.OpenText(); return std::string("A"); }},
-    {"READTOKEN", [](SweepTest& t) { t.OpenText(); return std::string("B,4"); }},
-    {"READARRAY",
-     [](SweepTest& t) {
-       t.host.SetNumber("NLINEMODE", 1);
-       t.OpenText();
-       t.Invoke("SETPOS", "16");
+    {"READROWBIN", [](T& t) { t.OpenBinary(); return t.Page(1) + ",4,0"; }, kTransfer},
+    {"READRECORD", [](T& t) { t.OpenBinary(); return t.Page(1) + ",3,sh|by2|-by"; }, kTransfer},
+    {"WRITERECORD", [](T& t) { t.Open("w.bin", "", 2); return t.Page(2, 2) + ",2,sh|f"; }, kTransfer},
+    {"READROW", [](T& t) { t.OpenText(); return t.Page(1, 1) + ",3"; }},
+    {"LINEROW", [](T& t) { t.OpenText(); return t.Page(2); }},
+    {"TREAD", [](T& t) { t.OpenText(); return std::string("A,2"); }},
+    {"LREAD", [](T& t) { t.host.SetNumber("NLINEMODE", 1); t.OpenText(); return std::string("A"); }},
+    {"READTOKEN", [](T& t) { t.OpenText(); return std::string("B,4"); }},
+    {"READARRAY", [](T& t) {
+       t.host.SetNumber("NLINEMODE", 1), t.OpenText(), t.Invoke("SETPOS", "16");
        return t.Data({}) + ",1,6";
      }},
-    {"ASCII",
-     [](SweepTest& t) {
+    {"ASCII", [](T& t) {
        t.OpenText();
        double oneLine = 8;
        t.host.AccessMethodMember("ASCII", "STOPMODE", cmd::kSetNumber, &oneLine, nullptr);
@@ -242,48 +221,34 @@ const Case kCases[] = {
        t.host.AccessMethodMember("ASCII", "EXCLUDE", cmd::kSetString, nullptr, &exclude);
        return "T," + t.Page(3);
      }},
-    {"CREAD", [](SweepTest& t) { t.OpenText(); return std::string("C,6"); }, kTransfer},
-    {"TWRITE", [](SweepTest& t) { t.OpenText(2); return std::string("\"1,2\""); }, kTransfer},
-    {"LWRITE", [](SweepTest& t) { t.OpenText(2); return std::string("line"); }, kTransfer},
-    {"MATHEMATICA", [](SweepTest& t) { t.Open("l.m", "{{1, 2}, {3.5, \"x\", 5}}"); return t.Page(2); },
-     kNested},
-    {"SIGMADOS",
-     [](SweepTest& t) {
+    {"CREAD", [](T& t) { t.OpenText(); return std::string("C,6"); }, kTransfer},
+    {"TWRITE", [](T& t) { t.OpenText(2); return std::string("\"1,2\""); }, kTransfer},
+    {"LWRITE", [](T& t) { t.OpenText(2); return std::string("line"); }, kTransfer},
+    {"MATHEMATICA", [](T& t) { t.Open("l.m", "{{1, 2}, {3.5, \"x\", 5}}"); return t.Page(2); }, kNested},
+    {"SIGMADOS", [](T& t) {
        t.Open("d.jnb", sigma::DosFile{false, false, 0, {{0, {1.5, -2}}, {1, {7}}}}.Bytes());
        return t.Page(1);
-     },
-     kNested},
-    {"SIGMAWIN",
-     [](SweepTest& t) {
+     }, kNested},
+    {"SIGMAWIN", [](T& t) {
        t.Open("w.jnb", sigma::WinFile{sigma::BaseFrom::kMarkerAt16, 0, 1, {{0, {{2.5}, {1.5}}}, {1, {{-3}}}},
-                                      {{0, "Time"}, {1, "Volts"}}}
-                           .Bytes());
+                                      {{0, "Time"}, {1, "Volts"}}}.Bytes());
        return t.Page(1);
-     },
-     kNewCodes | kNested},
-    {"WAV",
-     [](SweepTest& t) {
+     }, kNewCodes | kNested},
+    {"WAV", [](T& t) {
        using sigma::Int;
        t.Open("s.wav", "RIFF" + Int(0, 4) + "WAVEfmt " + Int(16, 4) + Int(1, 2) + Int(1, 2) + Int(4, 4) + Int(8, 4) +
                            Int(2, 2) + Int(16, 2) + "data" + Int(6, 4) + Int(1, 2) + Int(0xFFFE, 2) + Int(300, 2));
        return t.Page(1);
-     },
-     kNested},
-    {"WKSBLOCK",
-     [](SweepTest& t) {
-       t.OpenText();
-       t.host.SetString("FILENAME", t.Path("t.txt"));
-       t.Invoke("SETPOS", "16");
+     }, kNested},
+    {"WKSBLOCK", [](T& t) {
+       t.OpenText(), t.host.SetString("FILENAME", t.Path("t.txt")), t.Invoke("SETPOS", "16");
        return t.Page(3) + ",1,3,1,2";
-     },
-     kNested},
-    {"SYNTAX", [](SweepTest&) { return std::string("ReadRecord"); }},
-    {"ALTERNATESPELLINGS", [](SweepTest&) { return std::string(); }},
-    {"LISTALL", [](SweepTest& t) { t.OpenText(); t.Open("w.bin", "", 2); return std::string("M,P"); }},
-    {"FILENAME", [](SweepTest& t) { return t.Path("named.txt"); }, 0, Via::kSetString},
-    {"FILENAME", [](SweepTest& t) { t.OpenText(); return std::string(); }, 0, Via::kGetString},
-    {"", [](SweepTest&) { return std::string(); }, 0, Via::kList},
-    {"ASCII", [](SweepTest&) { return std::string(); }, 0, Via::kList},
+     }, kNested},
+    {"SYNTAX", [](T&) { return std::string("ReadRecord"); }}, {"ALTERNATESPELLINGS", [](T&) { return std::string(); }},
+    {"LISTALL", [](T& t) { t.OpenText(); t.Open("w.bin", "", 2); return std::string("M,P"); }},
+    {"FILENAME", [](T& t) { return t.Path("named.txt"); }, 0, Via::kSetString},
+    {"FILENAME", [](T& t) { t.OpenText(); return std::string(); }, 0, Via::kGetString},
+    {"", [](T&) { return std::string(); }, 0, Via::kList}, {"ASCII", [](T&) { return std::string(); }, 0, Via::kList},
 };
 
 // The documented outcomes of a run whose armed allocation failed: the call as if nothing had failed; the
@@ -324,12 +289,11 @@ TEST_P(SweepTest, EveryFailingAllocationEndsDocumented) {
     EXPECT_EQ(base.error, 0) << base;
     // Every allocation in turn: no call here makes more than a few dozen (they stream, rather than
     // allocate per value or per line), so nothing needs sampling.
-    long runs = 0;
-    for (long n = 1;; ++n) {
+    long n = 1;
+    for (;; ++n) {
       SCOPED_TRACE("allocation " + std::to_string(n) + " of " + std::to_string(total) + " fails");
       long counted = 0;
       const Left left = Run(newMode, n, counted);
-      ++runs;
       if (!alloc::Reached()) {
         EXPECT_EQ(counted, total);  // the same call makes the same allocations
         EXPECT_EQ(n, total + 1);
@@ -341,7 +305,7 @@ TEST_P(SweepTest, EveryFailingAllocationEndsDocumented) {
         EXPECT_EQ(Run(newMode, 0, counted), base) << "after a failing run";
       }
     }
-    RecordProperty(newMode ? "runs_new" : "runs_default", static_cast<int>(runs));
+    RecordProperty(newMode ? "runs_new" : "runs_default", static_cast<int>(n));
   }
 }
 
@@ -353,26 +317,19 @@ std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Members, SweepTest, ::testing::ValuesIn(kCases), CaseName);
 
-template <typename F>
-bool Throws(F allocate) {
+constexpr auto Throws = [](auto allocate) {
   try {
-    allocate();
-    return false;
+    return allocate(), false;
   } catch (const std::bad_alloc&) {
     return true;
   }
-}
-
+};
 constexpr std::align_val_t kWide{64};
 
 // The hook itself: the armed allocation of every form fails, and only it; suspended ones are not counted.
 TEST(CountingNew, FailsTheArmedAllocationOfEveryForm) {
-  struct Form {
-    const char* name;
-    bool (*fails)();  // true when the allocation came back empty or threw
-  };
-  // Operator calls rather than new-expressions, which the compiler may leave out.
-  const Form forms[] = {
+  // Operator calls rather than new-expressions, which the compiler may leave out; true when the allocation failed.
+  const std::pair<const char*, bool (*)()> forms[] = {
       {"new", [] { return Throws([] { ::operator delete(::operator new(8)); }); }},
       {"new[]", [] { return Throws([] { ::operator delete[](::operator new[](8)); }); }},
       {"aligned new", [] { return Throws([] { ::operator delete(::operator new(8, kWide), kWide); }); }},
@@ -384,20 +341,16 @@ TEST(CountingNew, FailsTheArmedAllocationOfEveryForm) {
       {"aligned nothrow new[]",
        [] { void* p = ::operator new[](8, kWide, std::nothrow); ::operator delete[](p, kWide); return !p; }},
   };
-  for (const Form& f : forms) {
-    SCOPED_TRACE(f.name);
+  for (const auto& [name, fails] : forms) {
     for (long n : {1L, 2L}) {
       alloc::Arm(n);
       {
         alloc::Suspend host;
         ::operator delete(::operator new(8));  // not counted
       }
-      const bool first = f.fails();
-      const bool second = f.fails();
-      EXPECT_EQ(alloc::Disarm(), 2);
-      EXPECT_TRUE(alloc::Reached());
-      EXPECT_EQ(first, n == 1);
-      EXPECT_EQ(second, n == 2);
+      const bool first = fails(), second = fails();
+      EXPECT_EQ(std::make_tuple(alloc::Disarm(), alloc::Reached(), first, second),
+                std::make_tuple(2L, true, n == 1, n == 2)) << name << ", allocation " << n << " armed";
     }
   }
 }

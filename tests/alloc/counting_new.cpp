@@ -8,24 +8,14 @@
 namespace kfio::testing::alloc {
 namespace {
 
-// Plain globals, constant-initialised: operator new runs before any
-// constructor of this program and after every destructor.
-constinit bool g_armed = false;
+// Plain globals, constant-initialised: operator new runs before any constructor of this program and after every
+// destructor.
+constinit bool g_armed = false, g_reached = false;
 constinit int g_suspended = 0;
-constinit long g_count = 0;
-constinit long g_failAt = 0;
-constinit bool g_reached = false;
-
-// True when this allocation is the one to fail.
-bool FailsNow() {
-  if (!g_armed || g_suspended > 0) return false;
-  if (++g_count != g_failAt) return false;
-  g_reached = true;
-  return true;
-}
+constinit long g_count = 0, g_failAt = 0;
 
 void* Allocate(std::size_t size, std::size_t alignment) {
-  if (FailsNow()) return nullptr;
+  if (g_armed && g_suspended == 0 && ++g_count == g_failAt) return g_reached = true, nullptr;
   if (alignment <= alignof(std::max_align_t)) return std::malloc(size == 0 ? 1 : size);
   // aligned_alloc takes a whole number of alignments.
   const std::size_t rounded = (size + alignment - 1) / alignment * alignment;
@@ -40,20 +30,9 @@ void* AllocateOrThrow(std::size_t size, std::size_t alignment) {
 
 }  // namespace
 
-void Arm(long n) {
-  g_count = 0;
-  g_failAt = n;
-  g_reached = false;
-  g_armed = true;
-}
-
-long Disarm() {
-  g_armed = false;
-  return g_count;
-}
-
+void Arm(long n) { g_count = 0, g_failAt = n, g_reached = false, g_armed = true; }
+long Disarm() { return g_armed = false, g_count; }
 bool Reached() { return g_reached; }
-
 Suspend::Suspend() { ++g_suspended; }
 Suspend::~Suspend() { --g_suspended; }
 

@@ -3,16 +3,12 @@
 
 namespace kfio::testing::alloc {
 
-// Counting starts; the n-th allocation from here fails (n = 0: none does).
-void Arm(long n);
-// Counting stops; answers how many allocations were counted.
-long Disarm();
-// Whether the armed allocation was reached since Arm.
-bool Reached();
+void Arm(long n);  // counting starts; the n-th allocation from here fails (0: none does)
+long Disarm();     // counting stops; answers how many allocations were counted
+bool Reached();    // whether the armed allocation was reached since Arm
 
 // Allocations made while one of these lives are not counted: the host's own.
-class Suspend {
- public:
+struct Suspend {
   Suspend();
   ~Suspend();
   Suspend(const Suspend&) = delete;

@@ -1,75 +1,43 @@
-// Argument slots whose objects are replaced (as a nested call does) are read
-// through the slot: every method works the same after every slot of every
-// method got a new object.
-#include <tuple>
+// Argument slots whose objects are replaced (as a nested call does) are read through the slot: scripts that give
+// every method its arguments run the same after every slot of every method got a new object.
+#include "sweep/scripts.h"
 
-#include "fum/fum_fixture.h"
-
-namespace kfio::testing {
+namespace kfio::testing::sweep {
 namespace {
 
-// One call of a script that uses every method that takes arguments.
-using Step = std::tuple<std::string, uint32_t, double, double>;  // method, answer, result, Error
-
-class ArgumentSlots : public FumTest {
- public:
-  std::vector<Step> Script() {
-    const std::string file = Path("slots.bin");
-    const std::pair<const char*, std::string> calls[] = {
-        {"OPEN", file + ",1"},        {"WRITE", "258,2"},         {"FWRITE", "1.5"},
-        {"DWRITE", "2.5"},            {"AWRITE", "src,1,3,0"},    {"SWITCHMODE", "2"},
-        {"SETPOS", "0"},              {"READ", "2"},              {"FREAD", ""},
-        {"DREAD", "%h"},               {"JUMP", "-8"},             {"JUMPCHUNK", "2,4"},
-        {"REWIND", "%h"},              {"AREAD", "dst,1,6,0"},     {"GETPOS", "%h"},
-        {"TOEND", "%h"},               {"SIZE", "%h"},              {"SIZE", "," + file},
-        {"EXISTS", file},             {"SYNTAX", "OPEN"},         {"ALTSPELL", "READ"},
-        {"LISTALL", "m,p"},           {"LISTSEP", "\";\""},       {"LDREAD", "%h"},
-        {"CLOSE", "%h"},               {"REMOVE", file},           {"CLOSEALL", ""},
-    };
-    std::vector<Step> steps;
-    host.ClearOutput();
-    std::string handle;
-    for (auto [method, args] : calls) {
-      if (const auto at = args.find("%h"); at != std::string::npos) args.replace(at, 2, handle);
-      double result = -99;
-      const uint32_t answer = host.Call(method, args, result);
-      if (handle.empty()) handle = std::to_string(static_cast<int>(result));  // from OPEN
-      steps.emplace_back(method, answer, result, Number("ERROR"));
-    }
-    return steps;
-  }
-};
-
-TEST_F(ArgumentSlots, EveryMethodReadsItsArgumentsThroughTheSlot) {
-  refhost::HostDataset* src = host.NewDataset("src");
-  src->Resize(3);
-  for (int i = 0; i < 3; ++i) src->SetValue(i, i + 1);
-  const std::vector<Step> before = Script();
-  const std::vector<std::string> printed = host.output;
-  // The script does real work: the arguments reach the methods.
-  EXPECT_EQ(before[7], (Step{"READ", 1, 258, 0}));
-  EXPECT_EQ(before[11], (Step{"JUMPCHUNK", 1, 14, 0}));
-  EXPECT_EQ(before[17], (Step{"SIZE", 1, 17, 0}));
+TEST_F(ScriptTest, EveryMethodReadsItsArgumentsThroughTheSlot) {
+  std::vector<Script> scripts(std::begin(kScripts), std::end(kScripts));
+  // What the scripts leave out: the help methods, and the arguments they give no method.
+  scripts.push_back({"Rest", {{"OPEN", "{in.bin},0"}, {"JUMPCHUNK", "2,4"}, {"DREAD", "{h1}"}, {"LDREAD", "{h1}"},
+                              {"GETPOS", "{h1}"}, {"TOEND", "{h1}"}, {"SYNTAX", "OPEN"}, {"ALTSPELL", "READ"},
+                              {"LISTALL", "m,p"}, {"LISTSEP", "\";\""}, {"RESET", ""}}});
+  std::vector<Run> before;
+  for (const Script& script : scripts) before.push_back(RunScript(script, ScriptFiles(), false));
+  // The arguments reach the methods: every call of the last script succeeds, and 8 + 8 + 10 bytes are passed.
+  for (const Called& c : before.back().calls) EXPECT_EQ(c.outcome.status, 0) << c.step.method;
+  EXPECT_EQ(before.back().calls[4].outcome.result, 26);
 
   int replaced = 0;
   for (const MemberEntry& e : TheFum().Methods()) {
     auto* method = static_cast<XoMethod*>(e.member);
-    for (int i = 0; i < method->ArgumentCount(); ++i) {
-      const XoProperty* old = method->Argument(i);
-      std::unique_ptr<XoProperty> fresh;
-      if (old != nullptr && old->Kind() == kind::kString)
-        fresh = std::make_unique<XoString>();
+    for (int i = 0; i < method->ArgumentCount(); ++i, ++replaced) {
+      if (method->Argument(i) != nullptr && method->Argument(i)->Kind() == kind::kString)
+        method->ReplaceArgument(i, std::make_unique<XoString>());
       else
-        fresh = std::make_unique<XoReal>();
-      method->ReplaceArgument(i, std::move(fresh));
-      ++replaced;
+        method->ReplaceArgument(i, std::make_unique<XoReal>());
     }
   }
   EXPECT_GT(replaced, 40);
 
-  EXPECT_EQ(Script(), before);
-  EXPECT_EQ(host.output, printed);
+  for (std::size_t k = 0; k < scripts.size(); ++k) {
+    SCOPED_TRACE(scripts[k].name);
+    const Run after = RunScript(scripts[k], ScriptFiles(), false);
+    EXPECT_EQ(Transcript(after), Transcript(before[k]));
+    EXPECT_EQ(after.printed, before[k].printed);
+    EXPECT_EQ(after.host, before[k].host);
+    EXPECT_EQ(Digest(after.files), Digest(before[k].files));
+  }
 }
 
 }  // namespace
-}  // namespace kfio::testing
+}  // namespace kfio::testing::sweep

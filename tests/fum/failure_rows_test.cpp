@@ -24,13 +24,9 @@ class FailureRows : public FumTest {
   }
 };
 
-Setup Args(const char* args) {
-  return [args](FailureRows&) { return std::string(args); };
-}
+Setup Args(const char* args) { return [args](FailureRows&) { return std::string(args); }; }
 // The path of `name` in the scratch folder, then `more`.
-Setup Named(const char* name, const char* more) {
-  return [=](FailureRows& t) { return t.Path(name) + more; };
-}
+Setup Named(const char* name, const char* more) { return [=](FailureRows& t) { return t.Path(name) + more; }; }
 // Opens ten.bin, then fails the (skip+1)-th `call` with `code` (none when 0), and gives `args`.
 Setup Opened(const char* args, fault::Call call = {}, int code = 0, int skip = 0) {
   return [=](FailureRows& t) {
@@ -40,7 +36,7 @@ Setup Opened(const char* args, fault::Call call = {}, int code = 0, int skip = 0
   };
 }
 
-TEST_F(FailureRows, HandlesAndTheCurrentFile) {
+TEST_F(FailureRows, EveryRowInBothModes) {
   RunRows({
       {"no current file", Args(""), "GETPOS", {1024, 0, 1024, -99}, {13, 0, 13, -99}},
       {"unknown handle", Args("12345"), "GETPOS", {1156, 9, 2, -99}, {14, 0, 270, -99}},
@@ -54,11 +50,6 @@ TEST_F(FailureRows, HandlesAndTheCurrentFile) {
       {"success after a failure",
        [](auto& t) { t.OpenTen(); TheFum().error.Store(77); TheFum().sysErr.Store(77); return ""; }, "GETPOS",
        {0, 0, 0, 0}, {0, 0, 0, 0}},
-  });
-}
-
-TEST_F(FailureRows, OpenRows) {
-  RunRows({
       {"mode 3", Named("m3", ",3"), "OPEN", {3, 0, 2, -1}, {12, 0, 12, -1}},
       {"mode -1 (low byte 255)", Named("m3", ",-1"), "OPEN", {3, 0, 2, -1}, {12, 0, 12, -1}},
       {"no name", Args(""), "OPEN", {1153, 0, 2, -1}, {261, 0, 261, -1}},
@@ -66,21 +57,6 @@ TEST_F(FailureRows, OpenRows) {
       {"cannot create", Named("no/such/dir/x", ""), "OPEN", {1153, 0, 2, -1}, {21, E::fileNotFound, 21, -1}},
       {"open fails", [](auto& t) { fault::Fail(C::open, EMFILE); return t.TenBytes(); },
        "OPEN", {1153, 0, 2, -1}, {22, E::tooManyOpenFiles, 22, -1}},
-  });
-}
-
-// A close that fails forgets the current file in the new mode only; its entry stays in the table either way.
-TEST_F(FailureRows, AFailedCloseKeepsTheCurrentFileInTheDefaultModeOnly) {
-  int h = 0;
-  BothModes("close throws", "CLOSE", [&] { h = OpenTen(); fault::Fail(C::close, EIO); return ""; },
-            {1156, 5, 2, -1}, {23, E::hardIO, 23, -1}, [&] {
-              EXPECT_EQ(Number("HFILE"), Number("NEWACTIONS") ? -1 : h);
-              EXPECT_EQ(Invoke("LISTALL", "").result, 1);
-            });
-}
-
-TEST_F(FailureRows, PositioningRows) {
-  RunRows({
       {"position fails", Opened("", C::seek, EIO), "GETPOS", {1156, 5, 2, -1}, {26, E::hardIO, 26, -1}},
       {"seek fails", Opened("3", C::seek, EBADF), "SETPOS", {1156, 9, 2, -1}, {27, E::invalidFile, 27, -1}},
       {"seek before the start", Opened("-5"), "JUMP", {1156, 0, 2, -1}, {27, E::badSeek, 27, -1}},
@@ -100,11 +76,6 @@ TEST_F(FailureRows, PositioningRows) {
       {"SwitchMode bad mode", Opened("5"), "SWITCHMODE", {3, 0, 2, -1}, {12, 0, 12, -1}},
       {"SwitchMode reopen fails", Opened("2", C::open, EACCES), "SWITCHMODE", {1153, 0, 2, -1},
        {22, E::accessDenied, 22, -1}},
-  });
-}
-
-TEST_F(FailureRows, QueryRows) {
-  RunRows({
       {"Exists without name", Args(""), "EXISTS", {65, 0, 2, -99}, {5, 0, 5, -99}},
       {"Remove without name", Args(""), "REMOVE", {65, 0, 2, -99}, {5, 0, 5, -99}},
       {"Remove missing file", Named("missing", ""), "REMOVE", {1156, 2, 2, kMiss}, {15, 0, 15, kMiss}},
@@ -116,11 +87,6 @@ TEST_F(FailureRows, QueryRows) {
        "SIZE", {65, 0, 2, -99}, {9, 0, 9, -99}},
       {"Size length fails", Opened("", C::statFd, EIO), "SIZE", {1156, 5, 2, kMiss}, {25, E::hardIO, 25, -1}},
       {"Size with no current file", Args(""), "SIZE", {1024, 0, 1024, -99}, {13, 0, 13, -99}},
-  });
-}
-
-TEST_F(FailureRows, HelpRows) {
-  RunRows({
       {"Syntax of a property", Args("nBytes"), "SYNTAX", {0, 0, 0, 0}, {262, 0, 262, -1}},
       {"AltSpell of nothing known", Args("zzz"), "ALTSPELL", {0, 0, 0, 0}, {264, 0, 264, -1}},
       {"ListSep refused by the host", [](auto& t) { t.host.refuseText = ";"; return "\";\""; },
@@ -128,6 +94,16 @@ TEST_F(FailureRows, HelpRows) {
       {"ListSep above 127", Args("\xE9"), "LISTSEP", {0, 0, 0, kMiss}, {12, 0, 12, kMiss}},
   });
   host.refuseText.reset();
+}
+
+// A close that fails forgets the current file in the new mode only; its entry stays in the table either way.
+TEST_F(FailureRows, AFailedCloseKeepsTheCurrentFileInTheDefaultModeOnly) {
+  int h = 0;
+  BothModes("close throws", "CLOSE", [&] { h = OpenTen(); fault::Fail(C::close, EIO); return ""; },
+            {1156, 5, 2, -1}, {23, E::hardIO, 23, -1}, [&] {
+              EXPECT_EQ(Number("HFILE"), Number("NEWACTIONS") ? -1 : h);
+              EXPECT_EQ(Invoke("LISTALL", "").result, 1);
+            });
 }
 
 // The default mode's SysErr for each platform cause, the new mode's the cause.

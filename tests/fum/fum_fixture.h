@@ -64,23 +64,12 @@ class FumTest : public ::testing::Test {
   ~FumTest() override { Fresh(); }
 
   // Nothing armed, the default mode, no files, settings reset.
-  void Fresh() {
-    Disarm();
-    NewMode(false);
-    Call("CLOSEALL");
-    Call("RESET");
-  }
+  void Fresh() { Disarm(), NewMode(false), Call("CLOSEALL"), Call("RESET"); }
   // Puts back what a case armed: failing system calls, a refusing host, the bulk allocator and piece size.
-  void Disarm() {
-    fault::Clear();
-    host.serviceProbe = nullptr;
-    XoBulk::ResetAllocator();
-  }
+  void Disarm() { fault::Clear(), host.serviceProbe = nullptr, XoBulk::ResetAllocator(); }
   // The host throws out of service `opcode`, as a host that refuses it.
   void Refuse(uint32_t opcode) {
-    host.serviceProbe = [opcode](uint32_t code) {
-      if (code == opcode) throw std::runtime_error("refused");
-    };
+    host.serviceProbe = [opcode](uint32_t code) { if (code == opcode) throw std::runtime_error("refused"); };
   }
   // The bulk transfer gets no buffer at all.
   static void NoMemory() {
@@ -92,6 +81,11 @@ class FumTest : public ::testing::Test {
     double r = 0;
     return host.Call(method, args, r);
   }
+  double Number(const char* property) {
+    double v = 0;
+    host.GetNumber(property, v);
+    return v;
+  }
 
   std::string Path(const std::string& name) const { return (dir / name).string(); }
   std::string MakeFile(const std::string& name, const std::string& bytes) const {
@@ -102,20 +96,23 @@ class FumTest : public ::testing::Test {
     std::ifstream in(Path(name), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
   }
+  int OpenFile(const std::string& path, int mode = 0) {
+    const Outcome o = Invoke("OPEN", path + "," + std::to_string(mode));
+    EXPECT_EQ(o.status, 0) << path;
+    return static_cast<int>(o.result);
+  }
 
   // Runs a method the way the framework does, keeping its own status.
   Outcome Invoke(const char* method, std::string args) { return InvokeThrough(host, method, std::move(args)); }
   // As Invoke, for a host of the caller's: a test that wants a fresh host per run.
   static Outcome InvokeThrough(refhost::RefHost& through, const char* method, std::string args) {
     through.Raw(nullptr, nullptr, nullptr, 30);  // refresh the host link
-    FUM& fum = TheFum();
-    const MemberEntry* e = FindEntry(fum.Methods(), method);
+    const MemberEntry* e = FindEntry(TheFum().Methods(), method);
     EXPECT_NE(e, nullptr) << method;
     if (e == nullptr) return {-1, 0, 0, 0};
-    auto* m = static_cast<XoMethod*>(e->member);
     double result = -99.0;
-    const int s = m->Invoke(args.data(), &result, fum);
-    return {s, result, fum.error.Int(), fum.sysErr.Int()};
+    const int s = static_cast<XoMethod*>(e->member)->Invoke(args.data(), &result, TheFum());
+    return {s, result, TheFum().error.Int(), TheFum().sysErr.Int()};
   }
   // The lines a method printed.
   std::vector<std::string> Printed(const char* method, const std::string& args) {
@@ -138,18 +135,6 @@ class FumTest : public ::testing::Test {
       if (after) after();
     }
     Fresh();
-  }
-
-  double Number(const char* property) {
-    double v = 0;
-    host.GetNumber(property, v);
-    return v;
-  }
-
-  int OpenFile(const std::string& path, int mode = 0) {
-    const Outcome o = Invoke("OPEN", path + "," + std::to_string(mode));
-    EXPECT_EQ(o.status, 0) << path;
-    return static_cast<int>(o.result);
   }
 
   refhost::RefHost host;

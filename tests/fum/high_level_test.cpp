@@ -7,13 +7,10 @@ namespace kfio::testing {
 namespace {
 
 // A high-level method whose work each test gives.
-class XoProbe : public XoHighLev {
- public:
+struct XoProbe : XoHighLev {
   XoProbe() : XoHighLev(nullptr) {}
-  std::function<int(XoDLL&)> body;
-
- protected:
   int Execute(double* /*result*/, XoDLL& module) override { return body(module); }
+  std::function<int(XoDLL&)> body;
 };
 
 class HighLevel : public FumTest {
@@ -41,18 +38,22 @@ int Nested(XoDLL& m, std::string_view name, double* r, A... args) {
   return XoHighLev::CallNested(m, static_cast<int>(at - kNestedMethodNames.begin()), r, args...);
 }
 
+// A script's Read(4, a) leaves hFile given in Read's slot 1; a nested Read(1) still reads the current file, b.
 TEST_F(HighLevel, SettingsAndTheCurrentFileComeBackAndErrorKeepsTheNestedCode) {
   for (bool newMode : {false, true}) {
     SCOPED_TRACE(newMode ? "new mode" : "default mode");
     Fresh();
     const int a = OpenFile(MakeFile("a.bin", "0123456789"));
     const int b = OpenFile(MakeFile("b.bin", "abcdefghij"));
-    Invoke("SETPOS", "3");
+    Invoke("READ", "4," + std::to_string(a));
+    Invoke("SETPOS", "3," + std::to_string(b));
     const std::vector<double> before = {newMode ? 1.0 : 0.0, 0, 0, double(b), 2, 1, 1, 5, 1, 59};
     for (std::size_t i = 0; i < before.size(); ++i) host.SetNumber(std::string(kSettingNames[i]), before[i]);
     double opened = 0, r = 0;
     const Outcome o = Probe([&](XoDLL& m) {
       EXPECT_TRUE(TheFum().nestedCall);
+      EXPECT_EQ(Nested(m, "READ", &r, 1), 0);
+      EXPECT_EQ(r, 'd');
       EXPECT_EQ(Nested(m, "OPEN", &opened, Path("c.bin").c_str(), 2), 0);
       for (auto [index, value] : {std::pair{SettingIndex("NBYTES"), 4.0}, {SettingIndex("BYTEORDER"), 2.0},
                                   {SettingIndex("SIGNED"), 0.0}, {SettingIndex("SKIP"), 0.0},
@@ -67,11 +68,10 @@ TEST_F(HighLevel, SettingsAndTheCurrentFileComeBackAndErrorKeepsTheNestedCode) {
     ExpectOutcome(o, newMode ? Expect{14, 0, 270} : Expect{1156, 9, 2});
     EXPECT_FALSE(TheFum().nestedCall);
     std::vector<double> expected = before;
-    expected[1] = o.error;
-    expected[2] = o.sysErr;
+    expected[1] = o.error, expected[2] = o.sysErr;
     EXPECT_EQ(Settings(), expected);
-    EXPECT_EQ(Invoke("GETPOS", "").result, 3);  // b, where it was
-    EXPECT_EQ(Invoke("GETPOS", std::to_string(a)).result, 4);
+    EXPECT_EQ(Invoke("GETPOS", "").result, 4);  // b, current again, after the nested read
+    EXPECT_EQ(Invoke("GETPOS", std::to_string(a)).result, 8);
     EXPECT_EQ(Invoke("CLOSE", std::to_string(int(opened))).status, newMode ? 270 : 2);  // c is gone
   }
 }
@@ -80,10 +80,8 @@ TEST_F(HighLevel, RestoreOrderAndChecks) {
   const auto close = [](XoDLL& m) { double r; return Nested(m, "CLOSE", &r); };
   // open: a.bin is current before the call; scriptNBytes: set in the default mode, so unchecked; then the nested
   // body, Error, and the settings after (hFile 1: a.bin's handle).
-  const struct {
-    const char* label; bool newMode, open; double scriptNBytes; std::function<int(XoDLL&)> body; int error;
-    double newActions, nBytes, hFile;
-  } cases[] = {
+  const struct { const char* label; bool newMode, open; double scriptNBytes; std::function<int(XoDLL&)> body;
+                 int error; double newActions, nBytes, hFile; } cases[] = {
       // NEWACTIONS first: nBytes 5 then goes back unchecked.
       {"nested new mode", false, true, 5,
        [](XoDLL&) { return XoHighLev::SetSetting(0, 1) + XoHighLev::SetSetting(SettingIndex("NBYTES"), 2); },
@@ -136,69 +134,6 @@ TEST_F(HighLevel, EveryArgumentFormFillsItsSlots) {
     }
     EXPECT_EQ(seen, slots);
   }
-  // An index that names no method, in both modes (with a current file, which
-  // the new mode's restore checks).
-  OpenFile(MakeFile("a.bin", "x"));
-  for (bool newMode : {false, true}) {
-    NewMode(newMode);
-    for (int index : {-1, int(kNestedMethodNames.size())}) {
-      double r = 0;
-      ExpectOutcome(Probe([&](XoDLL& m) { return XoHighLev::CallNested(m, index, &r); }), {262, 0, 262});
-      EXPECT_EQ(r, kMissingValue);
-    }
-  }
-}
-
-// A script cannot give a name argument without text; a nested call can, and it names nothing.
-TEST_F(HighLevel, ANestedEmptyNameNamesNothing) {
-  const struct { const char* method; Expect byDefault, byNew; } rows[] = {
-      {"EXISTS", {1153, 0, 2, kMissingValue}, {261, 0, 261, kMissingValue}},
-      {"REMOVE", {1153, 0, 2, kMissingValue}, {261, 0, 261, kMissingValue}},
-      {"SYNTAX", {0, 0, 0, 0}, {260, 0, 260, -1}},
-      {"ALTSPELL", {0, 0, 0, 0}, {260, 0, 260, -1}},
-      {"LISTSEP", {65, 0, 2, kMissingValue}, {10, 0, 10, kMissingValue}},
-  };
-  for (const auto& row : rows) {
-    for (bool newMode : {false, true}) {
-      SCOPED_TRACE(std::string(row.method) + (newMode ? " (new mode)" : " (default mode)"));
-      Fresh();
-      OpenFile(MakeFile("a.bin", "x"));  // the new mode's restore checks hFile
-      NewMode(newMode);
-      host.ClearOutput();
-      double r = -99;
-      const Outcome o = Probe([&](XoDLL& m) { return Nested(m, row.method, &r, ""); });
-      ExpectOutcome({o.status, r, o.error, o.sysErr}, newMode ? row.byNew : row.byDefault);
-      EXPECT_TRUE(host.output.empty());
-    }
-  }
-  EXPECT_EQ(Number("LISTSEP"), 44);
-}
-
-// A nested Read(1) reads the current file, though a script's Read(4, a) left
-// hFile given in Read's slot 1.
-TEST_F(HighLevel, ANestedCallIgnoresSlotsAScriptCallGave) {
-  for (bool newMode : {false, true}) {
-    SCOPED_TRACE(newMode ? "new mode" : "default mode");
-    Fresh();
-    const int a = OpenFile(MakeFile("a.bin", "\x01\x02\x03\x04\x05"));
-    const int b = OpenFile(MakeFile("b.bin", "\x10\x20"));
-    NewMode(newMode);
-    double r = 0;
-    EXPECT_EQ(host.Call("READ", "4," + std::to_string(a), r), 1u);
-    host.SetNumber("HFILE", b);
-    EXPECT_EQ(Probe([&](XoDLL& m) { return Nested(m, "READ", &r, 1); }).status, 0);
-    EXPECT_EQ(r, 0x10);
-    EXPECT_EQ(Invoke("GETPOS", std::to_string(a)).result, 4);
-  }
-}
-
-TEST_F(HighLevel, SettingsAsText) {
-  host.Raw(nullptr, nullptr, nullptr, 30);  // the host evaluates the text
-  EXPECT_EQ(XoHighLev::SetSettingText(SettingIndex("NBYTES"), "2*4"), 0);
-  EXPECT_EQ(XoHighLev::GetSettingText(SettingIndex("NBYTES")), "8");
-  NewMode(true);
-  EXPECT_EQ(XoHighLev::SetSettingText(SettingIndex("NBYTES"), "5"), 12);
-  EXPECT_EQ(Number("NBYTES"), 8);
 }
 
 }  // namespace

@@ -6,71 +6,14 @@
 
 #include "fum/error_codes.h"
 #include "fum/errors.h"
-#include "import/sigma_files.h"
 #include "sweep/scripts.h"
 
 namespace kfio::testing::sweep {
 namespace {
 
-// A WAV file of eight 16-bit mono samples at 8 Hz.
-std::string Wav() {
-  auto le = [](uint32_t v, int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += static_cast<char>(v >> (8 * i));
-    return s;
-  };
-  std::string samples;
-  for (int v : {0, 1000, -1000, 32767, -32768, 5, 6, 7}) samples += le(static_cast<uint32_t>(v), 2);
-  return "RIFF" + le(36 + 16, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8, 4) + le(16, 4) + le(2, 2) +
-         le(16, 2) + "data" + le(static_cast<uint32_t>(samples.size()), 4) + samples;
-}
-
-const std::map<std::string, std::string>& Files() {
-  static const std::map<std::string, std::string> files = {
-      {"in.bin", Counting(40, 7, 3)},
-      {"keep.bin", "0123456789abcdef"},
-      {"in.txt", "alpha beta gamma\n1,2,3\n4.5,6,7\n8,9\n10,11,12\n13\nlast line\n"},
-      {"nums.txt", "1,2\n3,4\n5,6\n"},
-      {"list.m", "{{1, 2}, {3, 4.5}}"},
-      {"sheet.jnb",
-       sigma::WinFile{sigma::BaseFrom::kMarkerAt16, 0, 1, {{0, {{1}, {2}}}, {1, {{3}}}}, {{0, "T"}}}.Bytes()},
-      {"sheet.dos", sigma::DosFile{false, false, 0, {{0, {1, 2, 3}}, {1, {4.5}}}}.Bytes()},
-      {"tone.wav", Wav()}};
-  return files;
-}
-
-const Script kScripts[] = {
-    {"BinaryReads",
-     {{"OPEN", "{in.bin},0"}, {"=NBYTES", "2"}, {"READ", ""}, {"SETPOS", "5"}, {"READ", "4"}, {"FREAD", ""},
-      {"GETPOS", ""}, {"JUMP", "-3"}, {"JUMPCHUNK", "1"}, {"DREAD", ""}, {"LDREAD", ""}, {"TOEND", ""},
-      {"REWIND", "{h1}"}, {"AREAD", "D,1,6,0"}, {"READROWBIN", "P,2,0"}, {"READRECORD", "P,2,sh | lo"},
-      {"SIZE", "{h1}"}, {"CLOSE", ""}}},
-    {"BinaryWrites",
-     {{"OPEN", "{keep.bin},2"}, {"=NBYTES", "4"}, {"WRITE", "258"}, {"FWRITE", "1.5"}, {"DWRITE", "-2.25"},
-      {"=NBYTES", "2"}, {"AWRITE", "D,1,3,0"}, {"WRITERECORD", "P,2,sh | f"}, {"SETPOS", "2"}, {"WRITE", "7,1"},
-      {"SWITCHMODE", "0"}, {"REWIND", ""}, {"READ", ""}, {"CLOSE", ""}, {"OPEN", "{new.bin},1"}, {"WRITE", "9"},
-      {"CLOSEALL", ""}}},
-    {"Text",
-     {{"OPEN", "{in.txt},0"}, {"=NLINEMODE", "1"}, {"LREAD", "Z"}, {"TREAD", "Y,1"}, {"READTOKEN", "X,2"},
-      {"CREAD", "W,3"}, {"READROW", "P,3"}, {"LINEROW", "P"}, {"REWIND", ""}, {"ASCII", "V"}, {"REWIND", ""},
-      {"READARRAY", "D,1,4"}, {"OPEN", "{out.txt},1"}, {"TWRITE", "\"abc\""}, {"LWRITE", "\"line\""},
-      {"CLOSEALL", ""}}},
-    {"Imports",
-     {{"OPEN", "{list.m},0"}, {"MATHEMATICA", "M"}, {"OPEN", "{tone.wav},0"}, {"WAV", "T"}, {"OPEN", "{nums.txt},0"},
-      {"WKSBLOCK", "R,1,2,1,3"}, {"OPEN", "{sheet.jnb},0"}, {"SIGMAWIN", "S"}, {"OPEN", "{sheet.dos},0"},
-      {"SIGMADOS", "Q"}, {"CLOSEALL", ""}}},
-    {"Files",
-     {{"EXISTS", "{in.bin}"}, {"OPEN", "{in.bin},0"}, {"SIZE", ",{keep.bin}"}, {"OPEN", "{in.bin},0"}, {"SIZE", ""},
-      {"REMOVE", "{in.bin}"}, {"CLOSE", ""}, {"CLOSE", "{h1}"}, {"REMOVE", "{keep.bin}"}, {"EXISTS", "{keep.bin}"},
-      {"OPEN", "{gone/x},0"}, {"CLOSEALL", ""}}},
-};
-
 // One cause of the OS-error map, by one OS error, and the SysErr each mode stores for it. An OS error of 0 throws
 // the cause itself: the causes no OS error maps to.
-struct Cause {
-  const char* name;
-  int osError, cause, sysErrByDefault;
-};
+struct Cause { const char* name; int osError, cause, sysErrByDefault; };
 const Cause kCauses[] = {{"EEXIST", EEXIST, 1, 0},  {"ENOENT", ENOENT, 2, 23}, {"ENOTDIR", ENOTDIR, 3, 0},
                          {"EMFILE", EMFILE, 4, 24}, {"EACCES", EACCES, 5, 13}, {"EBADF", EBADF, 6, 9},
                          {"EMLINK", EMLINK, 8, 0},  {"EINVAL", EINVAL, 9, 0},  {"EIO", EIO, 10, 5},
@@ -162,12 +105,8 @@ std::string Undocumented(const Called& c, const Outcome& clean, bool newMode, co
   return why;
 }
 
-class FaultSweep : public ScriptTest, public ::testing::WithParamInterface<Script> {
- public:
-  static int FailureCount() {
-    return ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
-  }
-};
+class FaultSweep : public ScriptTest, public ::testing::WithParamInterface<Script> {};
+int FailureCount() { return ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count(); }
 
 // The system calls a thrown cause may stand in for: those whose callers throw anyway.
 bool MayThrow(fault::Call c) { return c == fault::Call::readAt || c == fault::Call::writeAt || c == fault::Call::seek; }
@@ -176,7 +115,7 @@ TEST_P(FaultSweep, EveryCallFailsWithEveryCause) {
   const Script& script = GetParam();
   int runs = 0, failedRuns = 0;
   for (bool newMode : {false, true}) {
-    const Run base = RunScript(script, Files(), newMode);
+    const Run base = RunScript(script, ScriptFiles(), newMode);
     ASSERT_FALSE(base.log.empty());
     for (std::size_t k = 0; k < base.log.size(); ++k) {
       const fault::Call kind = base.log[k];
@@ -184,7 +123,7 @@ TEST_P(FaultSweep, EveryCallFailsWithEveryCause) {
       for (const Cause& cause : kCauses) {
         if (cause.osError == 0 && !MayThrow(kind)) continue;
         const int failuresBefore = FailureCount();
-        const Run run = RunScript(script, Files(), newMode, [&] {
+        const Run run = RunScript(script, ScriptFiles(), newMode, [&] {
           if (cause.osError != 0)
             fault::Fail(fault::Call::any, cause.osError, static_cast<int>(k));
           else
@@ -204,7 +143,7 @@ TEST_P(FaultSweep, EveryCallFailsWithEveryCause) {
           EXPECT_EQ(Digest(run.files), Digest(base.files)) << where;
           EXPECT_EQ(run.host, base.host) << where;
         }
-        const Run clean = RunScript(script, Files(), newMode);
+        const Run clean = RunScript(script, ScriptFiles(), newMode);
         EXPECT_EQ(Transcript(clean), Transcript(base)) << where;
         EXPECT_EQ(Digest(clean.files), Digest(base.files)) << where;
         EXPECT_EQ(clean.host, base.host) << where;

@@ -14,40 +14,68 @@
 #include <vector>
 
 #include "fum/fum_fixture.h"
+#include "import/sigma_files.h"
 
 namespace kfio::testing::sweep {
 
 // One call of a script: a method and its arguments, or a setting assigned (see ScriptTest::Call). In `args`, {NAME}
 // stands for the path of NAME in the scratch folder and {hN} for the handle the N-th Open answered.
-struct Step {
-  std::string method;
-  std::string args;
-};
-
-struct Script {
-  const char* name;
-  std::vector<Step> steps;
-};
+struct Step { std::string method, args; };
+struct Script { const char* name; std::vector<Step> steps; };
 // A script's name stands for it in test names.
 inline void PrintTo(const Script& script, std::ostream* out) { *out << script.name; }
 
-struct Called {
-  Step step;
-  Outcome outcome;
-};
+struct Called { Step step; Outcome outcome; };
 
-// A file's bytes as a 64-bit FNV-1a hash.
-inline uint64_t Hash(const std::string& bytes) {
-  uint64_t h = 14695981039346656037ull;
-  for (unsigned char c : bytes) h = (h ^ c) * 1099511628211ull;
-  return h;
+// A WAV file of eight 16-bit mono samples at 8 Hz.
+inline std::string Wav() {
+  using sigma::Int;
+  std::string samples;
+  for (int v : {0, 1000, -1000, 32767, -32768, 5, 6, 7}) samples += Int(static_cast<uint16_t>(v), 2);
+  return "RIFF" + Int(36 + 16, 4) + "WAVEfmt " + Int(16, 4) + Int(1, 2) + Int(1, 2) + Int(8, 4) + Int(16, 4) +
+         Int(2, 2) + Int(16, 2) + "data" + Int(samples.size(), 4) + samples;
 }
 
-struct FileState {
-  uint64_t size, hash;
-  int64_t mtimeNs;
-  bool operator==(const FileState&) const = default;
+inline const std::map<std::string, std::string>& ScriptFiles() {
+  static const std::map<std::string, std::string> files = {
+      {"in.bin", Counting(40, 7, 3)}, {"keep.bin", "0123456789abcdef"}, {"nums.txt", "1,2\n3,4\n5,6\n"},
+      {"in.txt", "alpha beta gamma\n1,2,3\n4.5,6,7\n8,9\n10,11,12\n13\nlast line\n"},
+      {"list.m", "{{1, 2}, {3, 4.5}}"}, {"tone.wav", Wav()},
+      {"sheet.dos", sigma::DosFile{false, false, 0, {{0, {1, 2, 3}}, {1, {4.5}}}}.Bytes()},
+      {"sheet.jnb",
+       sigma::WinFile{sigma::BaseFrom::kMarkerAt16, 0, 1, {{0, {{1}, {2}}}, {1, {{3}}}}, {{0, "T"}}}.Bytes()}};
+  return files;
+}
+
+// Scripts that between them call every file method, each from the files ScriptFiles() lays.
+inline const Script kScripts[] = {
+    {"BinaryReads",
+     {{"OPEN", "{in.bin},0"}, {"=NBYTES", "2"}, {"READ", ""}, {"SETPOS", "5"}, {"READ", "4"}, {"FREAD", ""},
+      {"GETPOS", ""}, {"JUMP", "-3"}, {"JUMPCHUNK", "1"}, {"DREAD", ""}, {"LDREAD", ""}, {"TOEND", ""},
+      {"REWIND", "{h1}"}, {"AREAD", "D,1,6,0"}, {"READROWBIN", "P,2,0"}, {"READRECORD", "P,2,sh | lo"},
+      {"SIZE", "{h1}"}, {"CLOSE", ""}}},
+    {"BinaryWrites",
+     {{"OPEN", "{keep.bin},2"}, {"=NBYTES", "4"}, {"WRITE", "258"}, {"FWRITE", "1.5"}, {"DWRITE", "-2.25"},
+      {"=NBYTES", "2"}, {"AWRITE", "D,1,3,0"}, {"WRITERECORD", "P,2,sh | f"}, {"SETPOS", "2"}, {"WRITE", "7,1"},
+      {"SWITCHMODE", "0"}, {"REWIND", ""}, {"READ", ""}, {"CLOSE", ""}, {"OPEN", "{new.bin},1"}, {"WRITE", "9"},
+      {"CLOSEALL", ""}}},
+    {"Text",
+     {{"OPEN", "{in.txt},0"}, {"=NLINEMODE", "1"}, {"LREAD", "Z"}, {"TREAD", "Y,1"}, {"READTOKEN", "X,2"},
+      {"CREAD", "W,3"}, {"READROW", "P,3"}, {"LINEROW", "P"}, {"REWIND", ""}, {"ASCII", "V"}, {"REWIND", ""},
+      {"READARRAY", "D,1,4"}, {"OPEN", "{out.txt},1"}, {"TWRITE", "\"abc\""}, {"LWRITE", "\"line\""},
+      {"CLOSEALL", ""}}},
+    {"Imports",
+     {{"OPEN", "{list.m},0"}, {"MATHEMATICA", "M"}, {"OPEN", "{tone.wav},0"}, {"WAV", "T"}, {"OPEN", "{nums.txt},0"},
+      {"WKSBLOCK", "R,1,2,1,3"}, {"OPEN", "{sheet.jnb},0"}, {"SIGMAWIN", "S"}, {"OPEN", "{sheet.dos},0"},
+      {"SIGMADOS", "Q"}, {"CLOSEALL", ""}}},
+    {"Files",
+     {{"EXISTS", "{in.bin}"}, {"OPEN", "{in.bin},0"}, {"SIZE", ",{keep.bin}"}, {"OPEN", "{in.bin},0"}, {"SIZE", ""},
+      {"REMOVE", "{in.bin}"}, {"CLOSE", ""}, {"CLOSE", "{h1}"}, {"REMOVE", "{keep.bin}"}, {"EXISTS", "{keep.bin}"},
+      {"OPEN", "{gone/x},0"}, {"CLOSEALL", ""}}},
 };
+
+// A file's bytes and the time it was last written: a write of the same bytes is a change too.
+struct FileState { std::string bytes; int64_t mtimeNs; bool operator==(const FileState&) const = default; };
 // Every regular file under the folder, by its path below it.
 using Snapshot = std::map<std::string, FileState>;
 
@@ -57,18 +85,15 @@ inline Snapshot TakeSnapshot(const std::filesystem::path& dir) {
     struct stat st {};
     if (!entry.is_regular_file() || ::stat(entry.path().c_str(), &st) != 0) continue;
     std::ifstream in(entry.path(), std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    shot[entry.path().lexically_relative(dir).string()] = {bytes.size(), Hash(bytes),
+    shot[entry.path().lexically_relative(dir).string()] = {{std::istreambuf_iterator<char>(in), {}},
                                                            st.st_mtim.tv_sec * 1000000000ll + st.st_mtim.tv_nsec};
   }
   return shot;
 }
 
-// The descriptors the process holds.
 inline int OpenDescriptors() {
-  int n = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
-  return n;
+  using std::filesystem::directory_iterator;
+  return static_cast<int>(std::distance(directory_iterator("/proc/self/fd"), directory_iterator()));
 }
 
 // Every value the host holds: pages column by column, free datasets, string variables.
@@ -95,28 +120,19 @@ inline std::string HostValues(const refhost::RefHost& host) {
 // The files every run starts from, and the host's pages and datasets.
 class ScriptTest : public FumTest {
  public:
-  // Puts the folder back to exactly `files`; a file that is as it should be stays, which spares thousands of runs
-  // most of their writes.
+  // Puts the folder back to exactly `files`.
   void Lay(const std::map<std::string, std::string>& files) {
-    std::vector<std::filesystem::path> extra;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir)) {
-      const std::string name = entry.path().lexically_relative(dir).string();
-      const auto it = files.find(name);
-      const bool holds =
-          std::any_of(files.begin(), files.end(), [&](const auto& f) { return f.first.starts_with(name + "/"); });
-      if (entry.is_directory() ? !holds : it == files.end() || Contents(name) != it->second)
-        extra.push_back(entry.path());
-    }
-    for (const auto& path : extra) std::filesystem::remove_all(path);
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) std::filesystem::remove_all(entry.path());
     for (const auto& [name, bytes] : files) {
-      if (std::filesystem::exists(Path(name))) continue;
       std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
       MakeFile(name, bytes);
     }
   }
 
-  // Pages P (two columns of two rows), M, T, R, S and Q, and dataset D holding 1..6.
+  // Pages P (two columns of two rows), M, T, R, S and Q, and dataset D holding 1..6; no file open, settings reset.
   static void Furnish(refhost::RefHost& h) {
+    Call(h, "CLOSEALL", "");
+    Call(h, "RESET", "");
     refhost::HostPage* p = h.NewPage("P", 2);
     const double cells[2][2] = {{1, 300}, {-2, 4.5}};
     for (int c = 0; c < 2; ++c)
@@ -166,6 +182,7 @@ class ScriptTest : public FumTest {
     std::vector<Called> calls;
     std::vector<fault::Call> log;  // the system calls the steps made
     std::string host;              // HostValues after the last step
+    std::vector<std::string> printed;
     Snapshot files;
     int descriptorsLeft;  // after CLOSEALL, beyond those open before the run
   };
@@ -175,8 +192,6 @@ class ScriptTest : public FumTest {
     const int before = OpenDescriptors();
     refhost::RefHost h(&XODLL);
     Furnish(h);
-    Call(h, "CLOSEALL", "");
-    Call(h, "RESET", "");
     h.SetNumber("NEWACTIONS", newMode ? 1 : 0);
     fault::Record();
     if (arm) arm();
@@ -188,6 +203,7 @@ class ScriptTest : public FumTest {
       run.calls.push_back({step, o});
     }
     run.log = fault::Calls();
+    run.printed = h.output;
     fault::Clear();
     Call(h, "CLOSEALL", "");
     run.descriptorsLeft = OpenDescriptors() - before;
@@ -205,10 +221,10 @@ class ScriptTest : public FumTest {
              std::to_string(o.sysErr) + "\n";
     return out;
   }
-  // The files' sizes and hashes: what two runs must agree on.
-  static std::map<std::string, std::pair<uint64_t, uint64_t>> Digest(const Snapshot& shot) {
-    std::map<std::string, std::pair<uint64_t, uint64_t>> out;
-    for (const auto& [name, s] : shot) out[name] = {s.size, s.hash};
+  // The files' bytes: what two runs must agree on.
+  static std::map<std::string, std::string> Digest(const Snapshot& shot) {
+    std::map<std::string, std::string> out;
+    for (const auto& [name, s] : shot) out[name] = s.bytes;
     return out;
   }
 };
