@@ -2,12 +2,12 @@
 // refuses the values.
 #include <tuple>
 
-#include "fum/fum_fixture.h"
+#include "binary/binary_fixture.h"
 
 namespace kfio::testing {
 namespace {
 
-class Arrays : public FumTest {
+class Arrays : public BinaryTest {
  public:
   // A fresh state with in.bin (0, 1, 2...) open, the dataset d empty and no calls recorded.
   void OpenCounting(int n) {
@@ -15,12 +15,6 @@ class Arrays : public FumTest {
     if (refhost::HostDataset* d = host.Dataset("d")) d->Resize(0);
     OpenFile(MakeFile("in.bin", Counting(n)));
     host.ClearCalls();
-  }
-  std::vector<double> Values(const char* name) const {
-    const refhost::HostDataset* d = host.Dataset(name);
-    std::vector<double> values;
-    for (int32_t i = 0; d != nullptr && i < d->Size(); ++i) values.push_back(d->Value(i));
-    return values;
   }
 };
 
@@ -49,7 +43,7 @@ TEST_F(Arrays, ReadLayouts) {
     EXPECT_EQ(o.result, result);
     EXPECT_EQ(o.error, error);
     EXPECT_EQ(Values("d"), dataset);
-    EXPECT_EQ(Invoke("GETPOS", "").result, position);
+    EXPECT_EQ(Position(), position);
   }
 }
 
@@ -101,43 +95,34 @@ unsigned char* Limited(std::size_t bytes) {
   if (bytes > g_limit) throw std::bad_alloc();
   return new unsigned char[bytes];
 }
-void Free(unsigned char* p) { delete[] p; }
 
 TEST_F(Arrays, HalvingWhenMemoryRunsShort) {
-  const auto open = [&](int n, std::size_t limit) {
+  // n bytes open, the allocator limited; then ARead's arguments, the requests it made, the values it stored (0 to
+  // stored - 1), the result and Error.
+  const std::tuple<int, std::size_t, const char*, std::vector<std::size_t>, int, double, int> cases[] = {
+      {16, 4, "d,1,16,0", {16, 8, 4, 4, 8, 4, 4}, 16, 16, 0},  // halves of halves
+      {16, 4, "d,1,15,0", {15, 7, 3, 4, 8, 4, 4}, 15, 15, 0},  // the second half takes the one left over
+      {8, SIZE_MAX, "d,1,1000000000,0", {8}, 8, 1e9, 33},        // a hostile count: no request beyond the file
+  };
+  for (const auto& [n, limit, args, requests, stored, result, error] : cases) {
+    SCOPED_TRACE(args);
     OpenCounting(n);
     g_requests.clear();
     g_limit = limit;
-    XoBulk::SetAllocator(Limited, Free);
-  };
-  open(16, 4);
-  EXPECT_EQ(Invoke("AREAD", "d,1,16,0").result, 16);
-  EXPECT_EQ(g_requests, (std::vector<std::size_t>{16, 8, 4, 4, 8, 4, 4}));  // halves of halves
-  std::vector<double> expected;
-  for (int i = 0; i < 16; ++i) expected.push_back(i);
-  EXPECT_EQ(Values("d"), expected);
-
-  // An odd count: the second half takes the one left over.
-  open(16, 4);
-  EXPECT_EQ(Invoke("AREAD", "d,1,15,0").result, 15);
-  EXPECT_EQ(g_requests, (std::vector<std::size_t>{15, 7, 3, 4, 8, 4, 4}));
-  expected.pop_back();
-  EXPECT_EQ(Values("d"), expected);
-
-  // Nothing fits: the budget runs out and the call fails, the result left as the run preset it.
+    XoBulk::SetAllocator(Limited, [](unsigned char* p) { delete[] p; });
+    ExpectOutcome(Invoke("AREAD", args), {error, -1, 0, result});
+    EXPECT_EQ(g_requests, requests);
+    std::vector<double> expected;
+    for (int i = 0; i < stored; ++i) expected.push_back(i);
+    EXPECT_EQ(Values("d"), expected);
+  }
+  // Nothing fits: the budget runs out and the call fails, the result left as each mode's run preset it.
   Invoke("REWIND", "");
   g_limit = 0;
   ExpectOutcome(Invoke("AREAD", "e,1,16,0"), {0, 0, 1, kMissingValue});
   Invoke("REWIND", "");
   NewMode(true);
-  EXPECT_EQ(Invoke("AREAD", "e,1,16,0").result, -1.0);  // the new mode's preset
-  NewMode(false);
-
-  // A count from a hostile script: no request beyond what the file holds.
-  open(8, SIZE_MAX);
-  EXPECT_EQ(Invoke("AREAD", "d,1,1000000000,0").error, 33);  // the file ended early
-  EXPECT_EQ(g_requests, std::vector<std::size_t>{8});
-  EXPECT_EQ(Values("d").size(), 8u);
+  EXPECT_EQ(Invoke("AREAD", "e,1,16,0").result, -1.0);
 }
 
 // The host refuses element writes from index 5 on, or the dataset's final length: the transfer ran, so the
@@ -154,17 +139,6 @@ TEST_F(Arrays, ValuesTheHostRefusesReachError) {
       return "d,1,16,0";
     }, {3, -1, 0, 16}, {12, -1, 0, 16}, [&] { EXPECT_EQ(Values("d").size(), stored); });
   }
-}
-
-TEST_F(Arrays, ReadFailuresKeepTheCount) {
-  BothModes("read fails", "AREAD", [&] {
-    OpenCounting(8);
-    fault::Fail(fault::Call::readAt, EIO);
-    return "d,1,4,0";
-  }, {1157, -1, 0, 4}, {30, -1, 0, 4}, [&] {
-    Invoke("TOEND", "");
-    ExpectOutcome(Invoke("AREAD", "d,1,4,0"), {33, -1, 0, 4});
-  });
 }
 
 }  // namespace

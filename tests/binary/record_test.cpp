@@ -1,53 +1,19 @@
 // ReadRecord and WriteRecord: bytes on disk in each byte order, record runs, bad input in both modes.
 #include <algorithm>
 
-#include "fum/fum_fixture.h"
+#include "binary/binary_fixture.h"
 
 namespace kfio::testing {
 namespace {
 
-using Columns = std::vector<std::vector<double>>;
-
-// "FE FF 00" as bytes.
-std::string Hex(const std::string& text) {
-  std::string bytes;
-  for (std::size_t i = 0; i + 1 < text.size(); i += 3)
-    bytes.push_back(static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16)));
-  return bytes;
-}
-
-class Records : public FumTest {
+class Records : public BinaryTest {
  public:
-  // A new page, each column given its values; its name is unique to the call.
-  std::string NewPage(const Columns& columns) {
-    const std::string name = "P" + std::to_string(++pages_);
-    refhost::HostPage* page = host.NewPage(name, static_cast<int>(columns.size()));
-    for (std::size_t c = 0; c < columns.size(); ++c) {
-      refhost::HostDataset* d = page->Column(static_cast<int>(c + 1));
-      for (std::size_t i = 0; i < columns[c].size(); ++i) d->SetValue(static_cast<int32_t>(i), columns[c][i]);
-      d->Resize(static_cast<int32_t>(columns[c].size()));
-    }
-    return name;
-  }
-  Columns Values(const std::string& page) const {
-    Columns out;
-    const refhost::HostPage* p = host.Page(page);
-    for (int c = 1; p != nullptr && c <= p->ColumnCount(); ++c) {
-      out.emplace_back();
-      for (int32_t i = 0; i < p->Column(c)->Size(); ++i) out.back().push_back(p->Column(c)->Value(i));
-    }
-    return out;
-  }
   // A fresh state with out.bin, new and empty, open for writing, or in.bin open for reading.
   void OpenOutput(bool writing = true) {
     Fresh();
     std::filesystem::remove(Path("out.bin"));
     writing ? OpenFile(Path("out.bin"), 1) : OpenFile(MakeFile("in.bin", Counting(10)));
   }
-  int Position() { return static_cast<int>(Invoke("GETPOS", "").result); }
-
- private:
-  int pages_ = 0;
 };
 
 TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
@@ -88,8 +54,8 @@ TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
     OpenFile(Path("out.bin"), 0);
     const std::string target = NewPage({{}});
     ExpectOutcome(Invoke("READRECORD", target + run), {0, 0, 0, static_cast<double>(c.records)});
-    EXPECT_EQ(Values(target), c.readBack.empty() ? c.values : c.readBack);
-    EXPECT_EQ(Position(), static_cast<int>(Contents("out.bin").size()));
+    EXPECT_EQ(PageValues(target), c.readBack.empty() ? c.values : c.readBack);
+    EXPECT_EQ(Position(), static_cast<double>(Contents("out.bin").size()));
   }
 }
 
@@ -121,7 +87,7 @@ TEST_F(Records, ReadRuns) {
     host.SetNumber("SIGNED", 1);
     const std::string page = NewPage({{}});
     ExpectOutcome(Invoke("RREAD", page + "," + c.args), {c.error, 0, 0, c.result});
-    EXPECT_EQ(Values(page), c.stored);
+    EXPECT_EQ(PageValues(page), c.stored);
     EXPECT_EQ(Position(), c.position);
   }
 }
@@ -139,7 +105,7 @@ TEST_F(Records, ColumnsAddedOneByOneAndRowsFromTheFirst) {
   host.ClearCalls();
   ExpectOutcome(Invoke("READRECORD", page + ",1,BY2"), {0, 0, 0, 1.0});
   EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), op::kAddColumn), 0);
-  EXPECT_EQ(Values(page), (Columns{{12, 4, 8}, {13, 5, 9}, {2, 6, 10}, {3, 7, 11}}));
+  EXPECT_EQ(PageValues(page), (Columns{{12, 4, 8}, {13, 5, 9}, {2, 6, 10}, {3, 7, 11}}));
 }
 
 std::vector<std::size_t> g_requests;
@@ -187,7 +153,7 @@ TEST_F(Records, BadInputInBothModes) {
       std::string args = c.args;
       return args[0] == '%' ? args.replace(0, 1, page) : args;
     }, c.byDefault, c.byNew, [&] {
-      EXPECT_EQ(Values(page), c.page);
+      EXPECT_EQ(PageValues(page), c.page);
       for (std::size_t bytes : g_requests) EXPECT_LE(bytes, 10u);
       Call("CLOSEALL");
       EXPECT_EQ(writing ? Contents("out.bin") : "", "");

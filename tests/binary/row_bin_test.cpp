@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "fum/fum_fixture.h"
+#include "binary/binary_fixture.h"
 
 namespace kfio::testing {
 namespace {
@@ -13,7 +13,7 @@ namespace {
 using namespace std::string_literals;
 const std::string kShorts = "\x01\x00\x02\x00\x03\x00"s;
 
-class RowBin : public FumTest {
+class RowBin : public BinaryTest {
  public:
   RowBin() { page = host.NewPage("W", 2); }
   // Settings as given and in.bin holding `bytes` open, no calls recorded yet; answers the file's handle.
@@ -27,7 +27,6 @@ class RowBin : public FumTest {
     host.commands.clear();
     return h;
   }
-  double Position() { return Invoke("GETPOS", "").result; }
   refhost::HostPage* page = nullptr;
 };
 

@@ -1,12 +1,8 @@
-// A transfer streamed through a small buffer, piece after piece, leaves
-// exactly what one buffer for the whole transfer leaves: the values stored,
-// Error, the result, the file position and the bytes written.
-#include <fstream>
-#include <iterator>
+// A transfer streamed through a small buffer, piece after piece, leaves exactly what one buffer for the whole
+// transfer leaves: the values stored, Error, the result, the file position and the bytes written.
 #include <tuple>
 
-#include "binary/bulk.h"
-#include "fum/fum_fixture.h"
+#include "binary/binary_fixture.h"
 
 namespace kfio::testing {
 namespace {
@@ -20,16 +16,15 @@ struct Left {
 // bytes: in.bin; more: settings beyond nBytes and Skip; then what the whole transfer leaves in one buffer: Error,
 // the position, and the size of the dataset (of the file, for a write).
 struct Scenario {
-  const char* label; std::string bytes; int nBytes, skip, binType; const char *method, *args;
+  const char* label; std::string bytes; int nBytes, skip; const char *method, *args;
   std::function<void(FumTest&)> more; int error = 0; double position = 0; std::size_t size = 0;
 };
 
-class Streaming : public FumTest {
+class Streaming : public BinaryTest {
  public:
   Left Run(const Scenario& s, std::size_t pieceBytes) {
-    double r = 0;
-    host.Call("CLOSEALL", "", r);
-    host.Call("RESET", "", r);
+    Call("CLOSEALL");
+    Call("RESET");
     XoBulk::ResetAllocator();
     if (pieceBytes != 0) XoBulk::SetPieceBytes(pieceBytes);
     refhost::HostDataset* d = host.Dataset("d") ? host.Dataset("d") : host.NewDataset("d");
@@ -45,41 +40,30 @@ class Streaming : public FumTest {
     host.SetNumber("SKIP", s.skip);
     if (s.more) s.more(*this);
     const Outcome o = Invoke(s.method, s.args);
-    Left left{o.result, o.error, Invoke("GETPOS", "").result, {}, {}};
-    for (int i = 0; i < d->Size(); ++i) left.values.push_back(d->Value(i));
-    host.Call("CLOSEALL", "", r);
-    std::ifstream in(Path("out.bin"), std::ios::binary);
-    left.file.assign(std::istreambuf_iterator<char>(in), {});
+    Left left{o.result, o.error, Position(), Values(d), {}};
+    Call("CLOSEALL");
+    left.file = Contents("out.bin");
     return left;
   }
 };
 
-// Ten packed BCD values of 10 bytes, the fourth with a nibble above 9.
-std::string Bcd() {
-  std::string s;
-  for (int v = 0; v < 10; ++v) {
-    std::string value(10, '\0');
-    value[0] = static_cast<char>(v == 3 ? 0x1A : 0x10 + v);
-    s += value;
-  }
-  return s;
-}
-
 TEST_F(Streaming, PiecesLeaveWhatOneBufferLeaves) {
-  const auto setMore = [](FumTest& t) { t.host.SetNumber("SIGNED", 1); t.host.SetNumber("BYTEORDER", 1); };
+  std::string bcd;  // ten packed BCD values of 10 bytes, the fourth with a nibble above 9
+  for (int v = 0; v < 10; ++v) bcd += static_cast<char>(v == 3 ? 0x1A : 0x10 + v) + std::string(9, '\0');
+  const auto reversed = [](FumTest& t) { t.host.SetNumber("SIGNED", 1); t.host.SetNumber("BYTEORDER", 1); };
+  const std::string bytes = Counting(40, 7, 1);
+  constexpr int kRange = FUM_TypeConverter::kOutOfRange;
   const Scenario scenarios[] = {
-      {"whole file", Counting(40, 7, 1), 2, 0, 0, "AREAD", "d,1,20,0", nullptr, 0, 40, 20},
-      {"gaps", Counting(40, 7, 1), 2, 3, 0, "AREAD", "d,2,8,0", nullptr, 0, 32, 8},
-      {"file ends inside a value", Counting(41, 7, 1), 4, 0, 0, "AREAD", "d,1,20,0", nullptr, 33, 41, 10},
-      {"file ends inside a gap", Counting(27, 7, 1), 2, 3, 0, "AREAD", "d,1,9,0", nullptr, 33, 27, 6},
-      {"no routine for the width", Counting(40, 7, 1), 2, 0, 1, "AREAD", "d,1,10,1", nullptr, 43, 20, 0},
-      {"a bad digit in the fourth value: the whole image read", Bcd(), 10, 0, 2, "AREAD", "d,1,10,2", nullptr, 32,
-       100, 3},
-      {"signed, reversed", Counting(40, 7, 1), 4, 1, 0, "AREAD", "d,1,8,0", setMore, 0, 39, 8},
+      {"whole file", bytes, 2, 0, "AREAD", "d,1,20,0", nullptr, 0, 40, 20},
+      {"gaps", bytes, 2, 3, "AREAD", "d,2,8,0", nullptr, 0, 32, 8},
+      {"file ends inside a value", Counting(41, 7, 1), 4, 0, "AREAD", "d,1,20,0", nullptr, 33, 41, 10},
+      {"file ends inside a gap", Counting(27, 7, 1), 2, 3, "AREAD", "d,1,9,0", nullptr, 33, 27, 6},
+      {"no routine for the width", bytes, 2, 0, "AREAD", "d,1,10,1", nullptr, 43, 20, 0},
+      {"a bad digit in the fourth value: the whole image read", bcd, 10, 0, "AREAD", "d,1,10,2", nullptr, 32, 100, 3},
+      {"signed, reversed", bytes, 4, 1, "AREAD", "d,1,8,0", reversed, 0, 39, 8},
       // Odd values are negative: unsigned 24 bits cannot hold them.
-      {"writing with gaps", "", 3, 2, 0, "AWRITE", "d,2,11,0", nullptr, FUM_TypeConverter::kOutOfRange, 48, 48},
-      {"writing 24-bit values out of range", "", 3, 0, 0, "AWRITE", "d,1,12,0", nullptr,
-       FUM_TypeConverter::kOutOfRange, 36, 36},
+      {"writing with gaps", "", 3, 2, "AWRITE", "d,2,11,0", nullptr, kRange, 48, 48},
+      {"writing 24-bit values out of range", "", 3, 0, "AWRITE", "d,1,12,0", nullptr, kRange, 36, 36},
   };
   for (const Scenario& s : scenarios) {
     SCOPED_TRACE(s.label);
@@ -94,19 +78,18 @@ TEST_F(Streaming, PiecesLeaveWhatOneBufferLeaves) {
   }
 }
 
-// A read that fails after some pieces have been stored: those values stay,
-// the rest do not, and Error tells.
+// A read that fails after some pieces have been stored: those values stay, the rest do not, the count is the
+// result, and Error tells.
 TEST_F(Streaming, AFailedReadKeepsThePiecesBeforeIt) {
-  constexpr int kValues = 200000;
-  std::string bytes(kValues, '\x05');
-  const Scenario s{"", bytes, 1, 0, 0, "AREAD", "d,1,200000,0", [](FumTest&) {
-                     fault::Fail(fault::Call::readAt, EIO, 1);  // the second piece's read
-                   }};
-  const Left left = Run(s, 65536);
-  EXPECT_EQ(left.error, 1157);
-  EXPECT_EQ(left.result, kValues);
-  ASSERT_EQ(left.values.size(), 65536u);
-  EXPECT_EQ(left.values.back(), 5.0);
+  for (bool newMode : {false, true}) {
+    const Left left = Run({"", std::string(200000, '\x05'), 1, 0, "AREAD", "d,1,200000,0", [newMode](FumTest& t) {
+                             t.NewMode(newMode);
+                             fault::Fail(fault::Call::readAt, EIO, 1);  // the second piece's read
+                           }}, 65536);
+    EXPECT_EQ(left.error, newMode ? 30 : 1157);
+    EXPECT_EQ(left.result, 200000);
+    EXPECT_EQ(left.values, std::vector<double>(65536, 5.0));
+  }
 }
 
 }  // namespace

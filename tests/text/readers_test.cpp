@@ -1,0 +1,259 @@
+// TRead, LRead, ReadToken, CRead, ReadRow, LineRow and ReadArray: what each stores under every nLineMode and
+// ListSep, the position after it, and every failure in both error modes.
+#include <cctype>
+#include <cmath>
+
+#include "text/text_fixture.h"
+
+namespace kfio::testing {
+namespace {
+
+using namespace std::string_literals;
+using Cells = std::vector<std::string>;
+
+class Readers : public TextTest {
+ public:
+  // `args` with a leading % for a target no case used before: a one-column page, or a dataset for ReadArray.
+  std::string Target(const std::string& method, std::string args) {
+    target_ = (method == "READARRAY" ? "D" : "W") + std::to_string(++targets_);
+    if (method != "READARRAY") host.NewPage(target_, 1);
+    return args.starts_with("%") ? args.replace(0, 1, target_) : args;
+  }
+  // What the call stored: the string variable its arguments name (A when none), row 0 of the page, or the
+  // dataset's elements.
+  Cells Stored(const std::string& method, const std::string& args) const {
+    if (method == "TREAD" || method == "LREAD" || method == "READTOKEN" || method == "CREAD")
+      return {host.StringVar(std::isalpha(args[0]) ? static_cast<char>(std::toupper(args[0])) : 'A')};
+    if (method != "READARRAY") return Row(target_);
+    const refhost::HostDataset* d = host.Dataset(target_);
+    Cells out;
+    for (int32_t i = 0; d != nullptr && i < d->Size(); ++i) out.push_back(d->Text(i));
+    return out;
+  }
+
+ private:
+  std::string target_;
+  int targets_ = 0;
+};
+
+TEST_F(Readers, StoreAndLeaveThePosition) {
+  // args: % stands for a new page or dataset; stored: A$ as the host holds it (a NUL ends it), the new row of
+  // the page, or the elements of the dataset.
+  const struct {
+    std::string file; int offset, lineMode, listSep; const char *method, *args; double result; int position;
+    Cells stored; bool newMode = false;
+  } cases[] = {
+      // rule T: mode 0 keeps the breaks between the lines, not the last one
+      {"ab\r\ncd\r\nef", 0, 0, ',', "TREAD", "A,2", 6, 8, {"ab\r\ncd"}},
+      {"ab\r\ncd\r\n", 0, 0, ',', "TREAD", "A,1", 2, 4, {"ab"}}, {"ab\r\ncd", 0, 0, ',', "TREAD", "A,-1", 6, 6, {"ab\r\ncd"}},
+      {"ab\r\n", 0, 0, ',', "TREAD", "A,5", 4, 4, {"ab\r\n"}}, {"a,b\rc\r\nd", 0, 0, 44, "TREAD", "A,1", 4, 7, {"a,bc"}},
+      {"ab\r\ncd\r\nef", 0, 1, ',', "TREAD", "a$,2", 6, 8, {"ab\rcd\r"}},
+      {"ab\r\ncd\rx", 0, 2, ',', "TREAD", "A,2", 5, 7, {"ab\ncd"}},
+      // rule L
+      {"ab\r\ncd\r\n", 0, 0, ',', "LREAD", "A", 2, 4, {"ab"}}, {"ab\ncd\r\nx", 0, 0, ',', "LREAD", "A", 4, 7, {"abcd"}},
+      {"a\0b\r\n"s, 0, 0, ',', "LREAD", "a", 2, 5, {"ab"}}, {"a,b\r\nc", 2, 0, ',', "LREAD", "A", 1, 5, {"b"}},
+      {"ab\r\n", 0, 1, ',', "LREAD", "A", 3, 4, {"ab\r"}}, {"a\0b\nc"s, 0, 1, ',', "LREAD", "A", 2, 4, {"ab"}},
+      {"a\nb\rc", 0, 2, ',', "LREAD", "A", 3, 4, {"a\nb"}},
+      {"abc", 0, 0, ',', "LREAD", "A", 3, 3, {"abc"}},  // the last line, no break, from the start
+      {std::string(300000, 'x'), 0, 0, ',', "TREAD", "A,-1", 300000, 300000, {std::string(300000, 'x')}},
+      // rule K and the separators
+      {"1,2,3\r\n", 0, 0, 44, "READTOKEN", "A,2", 4, 4, {"1,2,"}}, {"x\r\ny", 0, 0, 44, "READTOKEN", "A,1", 1, 3, {"x"}},
+      {"x\r\ny", 0, 0, 44, "READTOKEN", "A,1", 3, 3, {"x\r\n"}, true},
+      {"x\ny,z", 0, 1, 44, "READTOKEN", "A,2", 3, 4, {"xy,"}}, {"a\tb\tc", 0, 0, 9, "READTOKEN", "A,2", 4, 4, {"a\tb\t"}},
+      {"a;b,c;d", 0, 0, 59, "READTOKEN", "A,2", 6, 6, {"a;b,c;"}}, {"a\0b,c"s, 0, 0, 0, "READTOKEN", "A,1", 2, 2, {"a"}},
+      {"a\xC8" "b\r\nc", 0, 0, 200, "READTOKEN", "A,1", 3, 5, {"a\xC8" "b"}},
+      {"a,b", 0, 0, 44, "READTOKEN", "A,9", 3, 3, {"a,b"}}, {"abcdef", 0, 0, 44, "CREAD", "A,3", 3, 3, {"abc"}},
+      // the rows
+      {"1,2,3\r\n4", 0, 0, 44, "LINEROW", "%", 3, 7, {"1", "2", "3"}},
+      {"1,,3\r\n", 0, 0, 44, "LINEROW", "%", 3, 6, {"1", "3"}},  // the empty field takes no column
+      {"1 2,x,+5\r\n", 0, 0, 44, "LINEROW", "%", 3, 10, {"12", "5"}},
+      {"1,2\n3\r\n", 0, 0, 44, "LINEROW", "%", 2, 7, {"1", "23"}},  // a lone LF ends no line in mode 0
+      {"1,2\n3", 0, 1, 44, "LINEROW", "%", 2, 4, {"1", "2"}}, {"1,2\r3", 0, 2, 44, "LINEROW", "%", 2, 4, {"1", "2"}},
+      {"1;2,5;3", 0, 0, 59, "LINEROW", "%", 3, 7, {"1", "25", "3"}},
+      {"1\t2\t3e2", 0, 0, 9, "LINEROW", "%", 3, 7, {"1", "2", "300"}},
+      {"9,1\xC8" "2", 0, 0, 200, "LINEROW", "%", 1, 5, {"912"}},  // a separator above 127 never matches
+      {"-1.5E1,x", 0, 0, 44, "LINEROW", "%", 2, 8, {"-15", ""}},  // the last field is stored even when empty
+      {"a,b\r\nc,d\r\n", 0, 0, 44, "READROW", "%,4", 4, 10, {"", "", "", ""}},  // letters give no number
+      {"1,2\r\n3,4\r\n", 0, 0, 44, "READROW", "%,3", 3, 7, {"1", "2", "3"}},
+      {"1,2", 0, 0, 44, "READROW", "%,5", 2, 3, {"1", "2"}},  // the last byte ends the last field
+      {"1,,3\r\n", 0, 0, 44, "READARRAY", "%,1,3", 3, 6, {"1", "", "3"}},
+      {"1 2,x,+5\r\n", 0, 0, 44, "READARRAY", "%,1,3", 3, 10, {"12", "", "5"}},
+      {"1,2\r\n3,4", 0, 0, 44, "READARRAY", "%,2,5", 4, 8, {"", "1", "2", "3", "4"}},
+      {"1,2,3", 0, 0, 44, "READARRAY", "%,5,4", 0, 0, {}}, {"7,8", 0, 0, 44, "READARRAY", "%,1,9", 2, 3, {"7", "8"}},
+      // hostile input: only separators, NUL bytes, the line-end bytes as separators
+      {",,,,\r\n", 0, 0, 44, "LINEROW", "%", 5, 6, {""}},
+      {",,,,", 0, 0, 44, "READARRAY", "%,1,3", 3, 3, {"", "", ""}},  // the last, empty, is stored
+      {"1\0,2"s, 0, 0, 44, "LINEROW", "%", 2, 4, {"1", "2"}},
+      {"1\r\n2", 0, 0, 13, "LINEROW", "%", 2, 3, {"1", ""}},  // the field open at the stop is stored empty
+      {"1\n2\r\n", 0, 0, 10, "LINEROW", "%", 2, 5, {"1", "2"}},  // an LF that is both counts once
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.method) + "(" + c.args + ") on " + c.file.substr(0, 20));
+    Fresh();
+    const std::string args = Target(c.method, c.args);
+    Prepare(c.file, c.offset, c.lineMode, c.listSep);
+    NewMode(c.newMode);
+    ExpectOutcome(Invoke(c.method, args), {0, 0, 0, c.result});
+    EXPECT_EQ(Stores(), c.args[0] == '%' ? 0 : 1);  // a line reader stores once, with every line read
+    EXPECT_EQ(Stored(c.method, c.args), c.stored);
+    EXPECT_EQ(Position(), c.position);
+  }
+}
+
+TEST_F(Readers, FailuresInBothModes) {
+  using E = CFileException;
+  const std::string longName(300, 'W');
+  // args: % stands for a new page or dataset; stored: as in the table above; setting: see Arm, or "LREAD": an
+  // LRead with `value` before.
+  const struct {
+    const char* label; std::string file; int offset; const char *method, *args; Expect byDefault, byNew;
+    int position; Cells stored; const char* setting = ""; int value = 0;
+  } cases[] = {
+      {"no nLine", "ab", 0, "TREAD", "A", {1024, 0, 2, none}, {10, 0, 10, none}, 0, {"old"}},
+      {"no nToken", "ab", 0, "READTOKEN", "A,,", {1024, 0, 2, none}, {10, 0, 10, none}, 0, {"old"}},
+      {"nLine 0", "ab", 0, "TREAD", "A,0", {0, 0, 2, 0}, {12, 0, 12, miss}, 0, {"old"}},
+      {"nToken 0", "ab", 0, "READTOKEN", "A,0", {0, 0, 2, 0}, {12, 0, 12, miss}, 0, {"old"}},
+      {"not a letter", "ab", 0, "TREAD", "9,1", {65, 0, 2, none}, {18, 0, 18, none}, 0, {"old"}},
+      {"not a letter, kept", "ab", 0, "LREAD", "", {65, 0, 2, none}, {18, 0, 18, none}, 0, {"old"}, "LREAD", 9},
+      {"host refuses", "ab\r\nc", 0, "LREAD", "A", {6, 0, 2, miss}, {20, 0, 20, miss}, 4, {"old"}, "refuse",
+       op::kSetStringVar},
+      {"length query throws", "ab", 0, "TREAD", "A,1", {1028, 5, 2, miss}, {25, E::hardIO, 25, miss}, 0, {"old"},
+       "statFd"},
+      {"read throws", "ab", 1, "READTOKEN", "A,1", {28, 5, 28, miss}, {28, E::hardIO, 28, miss}, 1, {"old"}, "readAt"},
+      {"TRead, empty file", "", 0, "TREAD", "A,1", {0, 0, 0, 0}, {33, 0, 33, miss}, 0, {"old"}},
+      {"LRead, empty file", "", 0, "LREAD", "A", {0, 0, 0, 0}, {33, 0, 33, miss}, 0, {"old"}},
+      {"ReadToken, empty file", "", 0, "READTOKEN", "A,1", {0, 0, 0, 0}, {33, 0, 33, miss}, 0, {"old"}},
+      {"last line from a later offset", "xyabc", 2, "LREAD", "A", {33, 0, 33, miss}, {33, 0, 33, miss}, 5, {"old"}},
+      {"lines short of nLine", "ab\r\ncd", 2, "TREAD", "A,2", {33, 0, 33, miss}, {33, 0, 33, miss}, 6, {"old"}},
+      {"nLineMode 3", "ab", 0, "LREAD", "A", {3, 0, 2, none}, {12, 0, 12, none}, 0, {"old"}, "NLINEMODE", 3},
+      {"ListSep 256", "ab", 0, "READTOKEN", "A,1", {3, 0, 2, none}, {12, 0, 12, none}, 0, {"old"}, "LISTSEP", 256},
+      {"hFile not open", "ab", 0, "TREAD", "A,1,12345", {1156, 9, 2, none}, {14, 0, 270, none}, 0, {"old"}},
+      // CRead fills with spaces what it could not read
+      {"CRead across pieces", "abcdef", 0, "CREAD", "A,6", {0, 0, 0, 6}, {0, 0, 0, 6}, 6, {"abcdef"}, "pieces"},
+      {"CRead three left of five", "abcdef", 3, "CREAD", "A,5", {33, 0, 0, 5}, {33, 0, 0, 5}, 6, {"def  "}},
+      {"CRead at the end", "abcdef", 6, "CREAD", "b$,5", {33, 0, 0, 5}, {33, 0, 0, 5}, 6, {"     "}},
+      {"CRead read fails", "abcdef", 2, "CREAD", "A,2", {1157, 0, 0, 2}, {30, 0, 0, 2}, 2, {"  "}, "readAt"},
+      {"CRead no letter", "abcdef", 0, "CREAD", ",2", {1024, 0, 2, none}, {10, 0, 10, none}, 0, {"old"}},
+      {"CRead no nChar", "abcdef", 0, "CREAD", "A", {1024, 0, 2, none}, {10, 0, 10, none}, 0, {"old"}},
+      {"CRead nChar 0", "abcdef", 0, "CREAD", "A,0", {0, 0, 2, 0}, {12, 0, 12, miss}, 0, {"old"}},
+      {"CRead nChar -1", "abcdef", 0, "CREAD", "A,-1", {3, 0, 2, none}, {12, 0, 12, none}, 0, {"old"}},
+      {"CRead not a letter", "abcdef", 0, "CREAD", "[,2", {65, 0, 2, none}, {18, 0, 18, none}, 0, {"old"}},
+      {"CRead host refuses", "abcdef", 0, "CREAD", "A,2", {6, 0, 2, miss}, {20, 0, 20, miss}, 2, {"old"}, "refuse",
+       op::kSetStringVar},
+      // the rows
+      {"no page", "1", 0, "LINEROW", "", {1024, 0, 2, none}, {10, 0, 10, none}, 0, {""}},
+      {"no dataset", "1", 0, "READARRAY", ",1,2", {1024, 0, 2, none}, {10, 0, 10, none}, 0, {}},
+      {"no end", "1", 0, "READARRAY", "%,1", {1024, 0, 2, none}, {10, 0, 10, none}, 0, {}},
+      {"end before start - 1", "1", 0, "READARRAY", "%,5,3", {64, 0, 2, none}, {19, 0, 19, none}, 0, {}},
+      {"no such page: no column to add", "1,2", 0, "LINEROW", "Nope", {6, 0, 2, miss}, {20, 0, 20, miss}, 2, {""}},
+      {"a cell refused", "1,2", 0, "LINEROW", "%", {6, 0, 2, miss}, {20, 0, 20, miss}, 2, {""}, "refuse",
+       op::kSetElement},
+      {"a column refused", "1,2", 0, "READROW", "%,2", {6, 0, 2, miss}, {20, 0, 20, miss}, 3, {"1"}, "refuse",
+       op::kAddColumn},
+      {"elements refused", "1,2", 0, "READARRAY", "%,1,2", {3, 0, 2, miss}, {12, 0, 12, miss}, 3, {}, "refuse",
+       op::kSetElement},
+      {"index below 0 refused", "1,2", 0, "READARRAY", "%,0,2", {3, 0, 2, miss}, {12, 0, 12, miss}, 3, {}},
+      {"end of file: earlier fields stay", "x1,2", 1, "LINEROW", "%", {33, 0, 33, miss}, {33, 0, 33, miss}, 4, {"1"}},
+      {"end of file: earlier values stay", "x1,2", 1, "READARRAY", "%,1,5", {33, 0, 33, miss}, {33, 0, 33, miss}, 4,
+       {"1"}},
+      {"empty file", "", 0, "READARRAY", "%,1,5", {0, 0, 0, 0}, {33, 0, 33, miss}, 0, {}},
+      {"length query throws", "1", 0, "LINEROW", "%", {1028, 5, 2, miss}, {25, E::hardIO, 25, miss}, 0, {""},
+       "statFd"},
+      {"read throws", "1", 0, "READARRAY", "%,1,1", {28, 5, 28, miss}, {28, E::hardIO, 28, miss}, 0, {}, "readAt"},
+      {"nLineMode 5 set before", "1", 0, "LINEROW", "%", {3, 0, 2, none}, {12, 0, 12, none}, 0, {""}, "NLINEMODE", 5},
+      {"a page name of 300 characters", "1", 0, "LINEROW", longName.c_str(), {6, 0, 2, miss}, {20, 0, 20, miss}, 1,
+       {""}},
+      {"a dataset name refused", "1,2", 0, "READARRAY", "%,1,2", {3, 0, 2, miss}, {12, 0, 12, miss}, 3, {}, "refuse",
+       op::kFindDataset},
+  };
+  for (const auto& c : cases) {
+    const std::string setting = c.setting;
+    BothModes(c.label, c.method, [&] {
+      const std::string args = Target(c.method, c.args);
+      Prepare(c.file, c.offset);
+      setting == "LREAD" ? void(Invoke("LREAD", std::to_string(c.value))) : Arm(setting, c.value);
+      return args;
+    }, c.byDefault, c.byNew, [&] {
+      EXPECT_EQ(Stored(c.method, c.args), c.stored);
+      EXPECT_EQ(Position(), c.position);
+    });
+  }
+}
+
+TEST_F(Readers, LetterKeptBetweenCalls) {
+  Prepare("l1\r\nl2\r\nl3,x\r\n");
+  EXPECT_EQ(Invoke("LREAD", "b").status, 0);
+  EXPECT_EQ(Invoke("LREAD", "").status, 0);
+  EXPECT_EQ(host.StringVar('B'), "l2");
+  EXPECT_EQ(Invoke("READTOKEN", "C,1").status, 0);
+  EXPECT_EQ(Invoke("LREAD", ",").status, 0);  // the token reader's letter is its own
+  EXPECT_EQ(host.StringVar('B'), "x");
+  EXPECT_EQ(host.StringVar('C'), "l3,");
+  EXPECT_EQ(host.StringVar('A'), "old");
+}
+
+TEST_F(Readers, EachCallWritesTheRowBelowTheLongestColumn) {
+  refhost::HostPage* page = host.NewPage("W", 2);
+  page->Column(2)->Resize(3);  // column 1 is empty; column 2 reaches row 3
+  page->Column(2)->SetText(0, "t");  // a text column gets the field's text
+  Prepare("1,ab,3\r\n4,5\r\n");
+  EXPECT_EQ(Invoke("READROW", "W,3").result, 3);
+  EXPECT_EQ(Invoke("LINEROW", "W").result, 2);
+  EXPECT_EQ(page->ColumnCount(), 3);  // one added for the third field
+  EXPECT_EQ(Row("W", 3), (Cells{"1", "ab", "3"}));
+  EXPECT_EQ(Row("W", 4), (Cells{"4", "5", ""}));
+  EXPECT_TRUE(page->Column(2)->HoldsText(4));
+  EXPECT_FALSE(page->Column(1)->HoldsText(3));
+}
+
+TEST_F(Readers, ReadRowKeepsItsCountBetweenCalls) {
+  host.NewPage("W", 1);
+  Prepare("1,2,3,4,5,6,7");
+  XoReadRow unused;  // never given a count: reads nothing
+  double result = -99;
+  char noCount[] = "W";
+  EXPECT_EQ(unused.Invoke(noCount, &result, TheFum()), 0);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(Position(), 0);
+  EXPECT_EQ(Invoke("READROW", "W,2").result, 2);
+  EXPECT_EQ(Invoke("READROW", "W").result, 2);
+  EXPECT_EQ(Row("W", 1), (Cells{"3", "4"}));
+  EXPECT_EQ(Position(), 8);
+}
+
+// Values are stored in runs: a long read crosses a run's end and a gap.
+TEST_F(Readers, ReadArrayAcrossRunsAndGaps) {
+  std::string file;
+  for (int i = 0; i < 10000; ++i) file += (i == 5000 ? "" : std::to_string(i)) + (i % 7 == 6 ? "\r\n" : ",");
+  Prepare(file);
+  ExpectOutcome(Invoke("READARRAY", "D,1,10000"), {0, 0, 0, 10000});
+  const refhost::HostDataset* d = host.Dataset("D");
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->Size(), 10000);
+  for (int i : {0, 4095, 4096, 4999, 5001, 9999}) EXPECT_EQ(d->Value(i), i) << i;
+  EXPECT_EQ(d->Value(5000), kMissingValue);
+}
+
+// One field as long as the file: the piece holds it, nothing more.
+TEST_F(Readers, OneLineWithoutBreaks) {
+  host.NewPage("W", 1);
+  Prepare(std::string(4 << 20, '7') + ",5");
+  ExpectOutcome(Invoke("LINEROW", "W"), {0, 0, 0, 2});
+  EXPECT_EQ(host.Page("W")->Column(1)->Value(0), HUGE_VAL);
+  EXPECT_EQ(Row("W", 0)[1], "5");
+}
+
+TEST_F(Readers, OnlyTheLineReadersSendTheAfterMethodNotice) {
+  host.NewPage("W", 1);
+  const std::tuple<const char*, const char*, long> cases[] = {
+      {"LINEROW", "W", 0}, {"READROW", "W,2", 0}, {"READARRAY", "D,1,2", 0}, {"LREAD", "A", 1}};
+  for (auto [method, args, notices] : cases) {
+    Prepare("1,2\r\n");
+    double r = 0;
+    host.Call(method, args, r);
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), op::kAfterMethod), notices) << method;
+  }
+}
+
+}  // namespace
+}  // namespace kfio::testing
