@@ -1,5 +1,7 @@
 // ReadRecord and WriteRecord: bytes on disk in each byte order, record runs, bad input in both modes.
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 
 #include "binary/binary_fixture.h"
 
@@ -16,32 +18,70 @@ class Records : public BinaryTest {
   }
 };
 
+// Records of one field show what each type makes of a value, through the array coders (the per-value coders agree
+// with them: see type_converter_test); records of several, how fields and records follow each other.
 TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
+  const double inf = HUGE_VAL, nan = std::nan("");
   // readBack: when it differs from the values.
   const struct {
-    const char *label, *layout; int byteOrder; bool newMode; int records; Columns values; std::string bytes;
-    Columns readBack = {}; int writeError = 0;
+    const char* layout; int byteOrder; bool newMode; Columns values; std::string bytes; Columns readBack = {};
+    int writeError = 0; int records = 1;
   } cases[] = {
-      {"integers, signed by their field", "-BY|BY|-SH|SH|-T|T|-LO|LO", 0, false, 1,
-       {{-1}, {255}, {-2}, {65535}, {-2}, {16777214}, {-2}, {4294967294}},
+      // 16 bits: reversed on writing in the new mode only, on reading in both
+      {"SH", 2, false, {{300}}, "2C 01", {{11265}}}, {"SH", 2, true, {{300}}, "01 2C"},
+      {"SH", 1, false, {{300}}, "2C 01", {{11265}}}, {"SH", 1, true, {{300}}, "01 2C"}, {"SH", 0, true, {{300}}, "2C 01"},
+      // integers: truncated, the low bytes of what does not fit, saturated past 32 bits; 24 bits range-checked
+      {"SH", 0, false, {{70000}}, "70 11", {{4464}}}, {"-SH", 0, false, {{-2.9}}, "FE FF", {{-2}}},
+      {"-SH", 0, false, {{1e30}}, "FF FF", {{-1}}}, {"BY", 2, true, {{2.9}}, "02", {{2}}},
+      {"BY", 0, false, {{nan}}, "00", {{0}}}, {"LO", 0, false, {{-1}}, "FF FF FF FF", {{4294967295.0}}},
+      {"LO", 0, false, {{inf}}, "FF FF FF FF", {{4294967295.0}}},
+      {"-LO", 0, false, {{4294967295.0}}, "FF FF FF 7F", {{2147483647}}},
+      {"-LO", 0, false, {{-inf}}, "00 00 00 80", {{-2147483648.0}}},
+      {"LO", 1, false, {{0x12345678}}, "78 56 34 12"}, {"-T", 0, false, {{-8388608}}, "00 00 80"},
+      {"-T", 0, false, {{8388607}}, "FF FF 7F"}, {"-T", 0, false, {{8388608}}, "00 00 80", {{-8388608}}, 34},
+      {"-T", 0, false, {{-8388609}}, "FF FF 7F", {{8388607}}, 34}, {"T", 0, false, {{16777215}}, "FF FF FF"},
+      {"T", 0, false, {{-1}}, "FF FF FF", {{16777215}}, 34}, {"T", 0, false, {{4294967301.0}}, "05 00 00", {{5}}, 34},
+      {"T", 1, true, {{0x123456}}, "56 34 12"},  // order 1 leaves 24 bits alone
+      // floating point: rounded to the nearest, ties to even
+      {"F", 1, true, {{1.0 + 0x1p-24}}, "00 00 80 3F", {{1}}},
+      {"F", 0, false, {{1.0 + 3 * 0x1p-24}}, "02 00 80 3F", {{1.0 + 0x1p-22}}},
+      {"F", 0, false, {{1e300}}, "00 00 80 7F", {{inf}}},
+      // 80 bits and BCD, whatever the byte order
+      {"LD", 0, false, {{-2.5}}, "00 00 00 00 00 00 00 A0 00 C0"}, {"LD", 1, false, {{0}}, "00 00 00 00 00 00 00 00 00 00"},
+      {"LD", 0, false, {{-0.0}}, "00 00 00 00 00 00 00 80 00 BC"},
+      {"LD", 0, false, {{0x1p-1022}}, "00 00 00 00 00 00 00 80 01 3C"},
+      {"LD", 0, false, {{0x1p-1074}}, "00 08 00 00 00 00 00 80 00 3C"},
+      {"LD", 2, false, {{-inf}}, "00 00 00 00 00 00 00 80 FF C3"},  // the double's exponent rebased
+      {"BC", 2, false, {{0}}, "00 00 00 00 00 00 00 00 00 00"}, {"BC", 2, true, {{1}}, "01 00 00 00 00 00 00 00 00 00"},
+      {"-BC", 0, false, {{-1}}, "01 00 00 00 00 00 00 00 00 80"},
+      {"BC", 0, false, {{-12.7}}, "12 00 00 00 00 00 00 00 00 80", {{-12}}},
+      {"BC", 0, false, {{-0.5}}, "00 00 00 00 00 00 00 00 00 00", {{0}}},
+      {"BC", 0, false, {{123456789012345678.0}}, "80 56 34 12 90 78 56 34 12 00"},
+      {"BC", 0, false, {{1e18}}, "99 99 99 99 99 99 99 99 99 00", {{1e18}}, 34},
+      {"BC", 0, false, {{-inf}}, "99 99 99 99 99 99 99 99 99 80", {{-1e18}}, 34},
+      {"BC", 0, false, {{nan}}, "00 00 00 00 00 00 00 00 00 00", {{0}}, 34},
+      // several fields, signed by their own sign
+      {"-BY|BY|-SH|SH|-T|T|-LO|LO", 0, false, {{-1}, {255}, {-2}, {65535}, {-2}, {16777214}, {-2}, {4294967294}},
        "FF FF FE FF FF FF FE FF FF FE FF FF FE FF FF FF FE FF FF FF"},
-      {"order 2: every 2- to 8-byte value reversed", "-SH|T|LO|F|D|BY|LD|BC", 2, true, 1,
-       {{-2}, {0x123456}, {0x12345678}, {1.5}, {-0.25}, {7}, {1.0}, {-4321}},
+      // order 2: every 2- to 8-byte value reversed
+      {"-SH|T|LO|F|D|BY|LD|BC", 2, true, {{-2}, {0x123456}, {0x12345678}, {1.5}, {-0.25}, {7}, {1.0}, {-4321}},
        "FF FE 12 34 56 12 34 56 78 3F C0 00 00 BF D0 00 00 00 00 00 00 07 "
        "00 00 00 00 00 00 00 80 FF 3F 21 43 00 00 00 00 00 00 00 80"},
-      {"order 1: 16-bit values only", "-SH|LO|F|D", 1, true, 1, {{-2}, {0x12345678}, {1.5}, {-0.25}},
+      // order 1: 16-bit values reversed only
+      {"-SH|LO|F|D", 1, true, {{-2}, {0x12345678}, {1.5}, {-0.25}},
        "FF FE 78 56 34 12 00 00 C0 3F 00 00 00 00 00 00 D0 BF"},
-      {"the default mode writes 16 bits as stored, reads them reversed", "-SH|T", 2, false, 1, {{-2}, {0x123456}},
-       "FE FF 12 34 56", {{-257}, {0x123456}}},
-      {"skips are zeros; none after the last record", "BY|2|BY|3", 0, false, 2, {{1, 2}, {3, 4}},
-       "01 00 00 03 00 00 00 02 00 00 04"},
-      {"rows a column lacks: the missing value", "BY|-SH", 0, false, 2, {{5, 6}, {-3}}, "05 FD FF 06 00 00",
-       {{5, 6}, {-3, 0}}},
-      {"a 24-bit value out of range: recorded, written", "T|BY", 0, false, 1, {{16777216}, {9}}, "00 00 00 09",
-       {{0}, {9}}, 34},
+      // the default mode writes 16 bits as stored, reads them reversed
+      {"-SH|T", 2, false, {{-2}, {0x123456}}, "FE FF 12 34 56", {{-257}, {0x123456}}},
+      // skips are zeros, none after the last record
+      {"BY|2|BY|3", 0, false, {{1, 2}, {3, 4}}, "01 00 00 03 00 00 00 02 00 00 04", {}, 0, 2},
+      // rows a column lacks: the missing value
+      {"BY|-SH", 0, false, {{5, 6}, {-3}}, "05 FD FF 06 00 00", {{5, 6}, {-3, 0}}, 0, 2},
+      // a 24-bit value out of range: recorded, written, and Error stays through the values after it
+      {"T|BY", 0, false, {{16777216}, {9}}, "00 00 00 09", {{0}, {9}}, 34},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
+    SCOPED_TRACE(::testing::Message() << c.layout << " order " << c.byteOrder << (c.newMode ? " new mode " : " ")
+                                      << ::testing::PrintToString(c.values));
     OpenOutput();
     const std::string source = NewPage(c.values);
     host.SetNumber("BYTEORDER", c.byteOrder);
@@ -60,28 +100,39 @@ TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
 }
 
 TEST_F(Records, ReadRuns) {
+  const double miss = kMissingValue;
   // args: after the page name.
-  const struct { const char* label; std::string file; const char* args; Columns stored; int error; double result;
-                 int position; } cases[] = {
-      {"records one after another", Counting(20), "3,BY|SH|2|BY", {{0, 6, 12}, {513, 2055, 3597}, {5, 11, 17}}, 0, 3,
-       18},
-      {"the skip after the last record is not read", Counting(20), "5,SH|2", {{256, 1284, 2312, 3340, 4368}}, 0, 5,
-       18},
-      {"a file that ends inside a record: the whole records before it", Counting(14), "3,BY|SH|2|BY",
-       {{0, 6}, {513, 2055}, {5, 11}}, 33, 3, 14},
-      {"the last record's skip may be missing", Counting(10), "3,SH|2", {{256, 1284, 2312}}, 0, 3, 10},
-      {"but not its values", Counting(9), "3,SH|2", {{256, 1284}}, 33, 3, 9},
-      {"at the end of the file: no column added", "", "2,BY3", {{}}, 33, 2, 0},
-      {"no records: nothing moves", Counting(4), "0,BY", {{}}, 0, 0, 0},
-      {"the field's sign, not the Signed setting", Hex("FF FF"), "1,-BY|BY", {{-1}, {255}}, 0, 1, 2},
-      {"an extended value beyond a double: the missing value, and the run goes on",
-       Hex("00 00 00 00 00 00 00 80 30 53 07"), "1,LD|BY", {{kMissingValue}, {7}}, 34, 1, 11},
-      {"a bad BCD digit: what comes before it in record order stays",
-       Hex("01 05 00 00 00 00 00 00 00 00 00 02 03 0A 00 00 00 00 00 00 00 00 00 04"), "2,BY|BC|BY",
+  const struct { std::string file; const char* args; Columns stored; int error; double result; int position; } cases[] = {
+      // records one after another
+      {Counting(20), "3,BY|SH|2|BY", {{0, 6, 12}, {513, 2055, 3597}, {5, 11, 17}}, 0, 3, 18},
+      {Counting(20), "5,SH|2", {{256, 1284, 2312, 3340, 4368}}, 0, 5, 18},  // the skip after the last is not read
+      // a file that ends inside a record: the whole records before it
+      {Counting(14), "3,BY|SH|2|BY", {{0, 6}, {513, 2055}, {5, 11}}, 33, 3, 14},
+      {Counting(10), "3,SH|2", {{256, 1284, 2312}}, 0, 3, 10},  // the last record's skip may be missing
+      {Counting(9), "3,SH|2", {{256, 1284}}, 33, 3, 9},         // but not its values
+      {"", "2,BY3", {{}}, 33, 2, 0},                            // at the end of the file: no column added
+      {Counting(4), "0,BY", {{}}, 0, 0, 0},                     // no records: nothing moves
+      {Hex("FF FF"), "1,-BY|BY", {{-1}, {255}}, 0, 1, 2},       // the field's sign, not the Signed setting
+      {Hex("80"), "1,-BY", {{-128}}, 0, 1, 1}, {Hex("01 00 00 00"), "1,F", {{0x1p-149}}, 0, 1, 4},
+      // 80 bits: the low 11 fraction bits dropped; exponents a double cannot hold give the missing value and Error
+      {Hex("00 00 00 00 00 00 00 80 FF BF"), "1,LD", {{-1}}, 0, 1, 10},
+      {Hex("FF 07 00 00 00 00 00 80 FF 3F"), "1,LD", {{1}}, 0, 1, 10},
+      {Hex("FF FF FF FF FF FF FF FF FE 43"), "1,LD", {{DBL_MAX}}, 0, 1, 10},
+      {Hex("00 00 00 00 00 00 00 80 FF 43"), "1,LD", {{HUGE_VAL}}, 0, 1, 10},
+      {Hex("00 00 00 00 00 00 00 80 FF 3B"), "1,LD", {{miss}}, 34, 1, 10},
+      {Hex("00 00 00 00 00 00 00 80 00 44"), "1,LD", {{miss}}, 34, 1, 10},
+      {Hex("01 00 00 00 00 00 00 00 00 00"), "1,LD", {{miss}}, 34, 1, 10},
+      {Hex("00 00 00 00 00 00 00 80 FF 7F"), "1,LD", {{miss}}, 34, 1, 10},
+      {Hex("00 00 00 00 00 00 00 80 30 53 07"), "1,LD|BY", {{miss}, {7}}, 34, 1, 11},  // and the run goes on
+      // BCD: only bit 7 of the sign byte counts; a nibble above 9 stores nothing, what comes before it stays
+      {Hex("07 00 00 00 00 00 00 00 00 FF"), "1,BC", {{-7}}, 0, 1, 10},
+      {Hex("0A 00 00 00 00 00 00 00 00 00"), "1,BC", {{}}, 32, 1, 10},
+      {Hex("00 00 00 00 00 00 00 00 A0 00"), "1,BC", {{}}, 32, 1, 10},
+      {Hex("01 05 00 00 00 00 00 00 00 00 00 02 03 0A 00 00 00 00 00 00 00 00 00 04"), "2,BY|BC|BY",
        {{1, 3}, {5}, {2}}, 32, 2, 24},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
+    SCOPED_TRACE(c.args);
     Fresh();
     OpenFile(MakeFile("in.bin", c.file));
     host.SetNumber("SIGNED", 1);

@@ -1,4 +1,5 @@
-// One-value binary reads and writes in both error modes: values, bytes on disk, Error and status.
+// One-value binary reads and writes: each method's width, the settings reaching the coder, bytes on disk, and the
+// failures in both error modes. What each type makes of a value is in record_test.
 #include <tuple>
 
 #include "fum/fum_fixture.h"
@@ -23,13 +24,9 @@ class Scalar : public FumTest {
 TEST_F(Scalar, ReadsUnderByteOrderAndSigned) {
   // file, ByteOrder, Signed, method, arguments, value
   const std::tuple<std::string, int, int, const char*, const char*, double> cases[] = {
-      {"\x12\x34", 1, 0, "READ", "2", 4660}, {"\x12\x34", 0, 0, "READ", "2", 0x3412},
-      {"\x12\x34\x56\x78", 1, 0, "READ", "4", 2018915346}, {"\x12\x34\x56\x78", 2, 0, "INTREAD", "4", 0x12345678},
-      {"\xFF\xFF\xFE", 2, 1, "READ", "3", -2}, {"\xFF\xFF\xFE", 2, 0, "READ", "3", 16777214},
-      {"\xFE", 0, 1, "INTEGERREAD", "1", -2}, {"\xFF\xFF\xFF\xFF", 0, 0, "READ", "4", 4294967295.0},
-      {"\xFF\xFF\xFF\xFF", 0, 1, "READ", "4", -1}, {"\x00\x00\x80\x3F"s, 0, 0, "FREAD", "", 1.0},
-      {"\x3F\x80\x00\x00"s, 2, 0, "FLOATREAD", "", 1.0},
-      {"\x3F\x80\x00\x00"s, 1, 0, "FREAD", "", 4.600602988224807e-41},
+      {"\x12\x34", 1, 0, "READ", "2", 4660}, {"\x12\x34\x56\x78", 2, 0, "INTREAD", "4", 0x12345678},
+      {"\xFF\xFF\xFE", 2, 1, "READ", "3", -2}, {"\xFE", 0, 1, "INTEGERREAD", "1", -2},
+      {"\xFF\xFF\xFF\xFF", 0, 0, "READ", "4", 4294967295.0}, {"\x3F\x80\x00\x00"s, 2, 0, "FLOATREAD", "", 1.0},
       {"\0\0\0\0\0\0\xF0\x3F"s, 0, 0, "DREAD", "", 1.0}, {"\0\0\0\0\0\0\0\x80\xFF\x3F"s, 2, 0, "LDREAD", "", 1.0},
   };
   for (const auto& [bytes, byteOrder, isSigned, method, args, value] : cases) {
@@ -43,13 +40,9 @@ TEST_F(Scalar, WritesUnderByteOrderAndSigned) {
   // new mode, ByteOrder, Signed, method, arguments, the bytes written, result, Error
   const std::tuple<bool, int, int, const char*, const char*, std::string, double, int> cases[] = {
       {false, 0, 0, "WRITE", "70000,2", "\x70\x11", 2, 0}, {false, 0, 1, "WRITE", "9000000,3", "\x40\x54\x89", 3, 34},
-      {false, 0, 1, "WRITE", "-8388608,3", "\0\0\x80"s, 3, 0}, {false, 0, 0, "WRITE", "16777216,3", "\0\0\0"s, 3, 34},
-      {false, 0, 0, "WRITE", "-1,4", "\xFF\xFF\xFF\xFF", 4, 0},
-      {false, 0, 0, "WRITE", "4294967295,4", "\xFF\xFF\xFF\xFF", 4, 0},
       {false, 2, 0, "WRITE", "300,2", "\x2C\x01", 2, 0}, {true, 2, 0, "WRITE", "300,2", "\x01\x2C", 2, 0},
       {true, 1, 0, "INTWRITE", "300,2", "\x01\x2C", 2, 0}, {false, 2, 0, "WRITE", "258,4", "\0\0\x01\x02"s, 4, 0},
-      {false, 0, 0, "FWRITE", "1", "\0\0\x80\x3F"s, 4, 0}, {false, 2, 0, "FLOATWRITE", "1", "\x3F\x80\0\0"s, 4, 0},
-      {false, 0, 0, "DWRITE", "-2", "\0\0\0\0\0\0\0\xC0"s, 8, 0},
+      {false, 2, 0, "FLOATWRITE", "1", "\x3F\x80\0\0"s, 4, 0}, {false, 0, 0, "DWRITE", "-2", "\0\0\0\0\0\0\0\xC0"s, 8, 0},
   };
   for (const auto& [newMode, byteOrder, isSigned, method, args, bytes, result, error] : cases) {
     SCOPED_TRACE(std::string(method) + "(" + args + ")" + (newMode ? " new" : ""));
