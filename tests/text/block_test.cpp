@@ -1,4 +1,5 @@
-// ASCII and READASCII: each stop condition alone and combined, the variable, the row and the position after, failures in both error modes, and the sub-properties.
+// ASCII and READASCII: each stop condition alone and combined, the variable, the row and the position after,
+// failures in both error modes, and the sub-properties.
 #include <sstream>
 
 #include "text/text_fixture.h"
@@ -23,29 +24,12 @@ class BlockTest : public TextTest {
     }
     return status;
   }
-  Lines Listing(const char* path) {
-    host.ClearOutput();
-    host.List(path);
-    return host.output;
-  }
-  // A new one-column page, named where `args` says W; Row() is its row 0.
-  std::string WithNewPage(std::string args) {
-    page_ = "W" + std::to_string(++pages_);
-    host.NewPage(page_, 1);
-    if (const auto w = args.find('W'); w != std::string::npos) args.replace(w, 1, page_);
-    return args;
-  }
-  Lines Row() const { return TextTest::Row(page_); }
-
- private:
-  std::string page_;
-  int pages_ = 0;
 };
 
 TEST_F(BlockTest, StopsStoresAndFailsInBothModes) {
   const std::string f = "1,2\r\n3,4\r\n5\r\n";
-  // byNew: none, as the default mode; text: A$ after the call ("old" before it); refuse: the host refuses the
-  // string variable.
+  // args: W stands for a new page of one column; byNew: none, as the default mode; text: A$ after the call ("old"
+  // before it); refuse: the host refuses the string variable.
   const struct {
     const char* settings; std::string file; int offset; const char* args; Expect byDefault;
     std::optional<Expect> byNew; std::string text; int position; Lines cells; bool refuse = false;
@@ -76,46 +60,47 @@ TEST_F(BlockTest, StopsStoresAndFailsInBothModes) {
       {"STOPMODE=0", "1,2", 0, "7,W", {6, 0, 2, miss}, {{20, 0, 20, miss}}, "old", 3, {"1", "2"}},  // after the read
       {"STOPMODE=0", "ab", 0, "A", {6, 0, 2, miss}, {{20, 0, 20, miss}}, "old", 2, {""}, true},
   };
+  int pages = 0;
   for (const auto& c : cases) {
     for (bool newMode : {false, true}) {
       SCOPED_TRACE(std::string(c.settings) + ": ASCII(" + c.args + ") on " + c.file + (newMode ? " (new mode)" : ""));
       Fresh();
-      const std::string args = WithNewPage(c.args);
+      const std::string page = "W" + std::to_string(++pages);
+      host.NewPage(page, 1);
+      std::string args = c.args;
+      if (const auto w = args.find('W'); w != std::string::npos) args.replace(w, 1, page);
       Prepare(c.file, c.offset);
       ASSERT_EQ(Set(c.settings), 1u);
       if (c.refuse) Refuse(op::kSetStringVar);
       NewMode(newMode);
-      ExpectOutcome(Invoke(newMode ? "ASCII" : "READASCII", args),
-                    newMode ? c.byNew.value_or(c.byDefault) : c.byDefault);
+      ExpectOutcome(Invoke(newMode ? "ASCII" : "READASCII", args), newMode ? c.byNew.value_or(c.byDefault) : c.byDefault);
       Disarm();
       EXPECT_EQ(host.StringVar('A'), c.text);
       EXPECT_EQ(Position(), c.position);
-      EXPECT_EQ(Row(), c.cells);
+      EXPECT_EQ(Row(page), c.cells);
     }
   }
 }
 
-TEST_F(BlockTest, SubPropertiesListedBoundedAndReset) {
-  const Lines defaults = {"INCLUDE$\t\"\"", "EXCLUDE$\t\"\"", "READMODE\t0", "STOPCHAR$\t\"\"", "STOPSTRING$\t\"\"",
-                          "NTOKENS\t1",     "TOKENS\t1",      "NLINES\t1",   "LINES\t1",        "STOPMODE\t0"};
-  EXPECT_EQ(Listing("ascii"), defaults);
+// The listing and the reset of the sub-properties run as a script (tests/scripts/text_block).
+TEST_F(BlockTest, SubPropertiesBoundedAndSetThroughEitherName) {
   EXPECT_EQ(Set("include$=ab|STOPSTRING$=z|tokens=-3|stopMode=6", "ReadAscii"), 1u);
   NewMode(true);
   EXPECT_EQ(Set("READMODE=2"), 2u);  // refused as the bounded settings are
   EXPECT_EQ(TheFum().error.Int(), 12);
   EXPECT_EQ(Set("READMODE=1"), 1u);
-  EXPECT_EQ(Listing("READASCII"), (Lines{"INCLUDE$\t\"ab\"", "EXCLUDE$\t\"\"", "READMODE\t1", "STOPCHAR$\t\"\"",
-                                         "STOPSTRING$\t\"z\"", "NTOKENS\t-3", "TOKENS\t-3", "NLINES\t1", "LINES\t1",
-                                         "STOPMODE\t6"}));
+  host.ClearOutput();
+  host.List("READASCII");
+  EXPECT_EQ(host.output, (Lines{"INCLUDE$\t\"ab\"", "EXCLUDE$\t\"\"", "READMODE\t1", "STOPCHAR$\t\"\"",
+                               "STOPSTRING$\t\"z\"", "NTOKENS\t-3", "TOKENS\t-3", "NLINES\t1", "LINES\t1",
+                               "STOPMODE\t6"}));
   Call("RESET");
-  EXPECT_EQ(Listing("Ascii"), defaults);
-
   // Every field goes in as a number, whatever the column's kind: a text column refuses it.
   host.NewPage("T", 1)->Column(1)->SetText(0, "t");
   Prepare("1,2");
   ExpectOutcome(Invoke("ASCII", "A,T"), {6, 0, 2, kMissingValue});
   EXPECT_EQ(Position(), 2);
-  // No after-method notice; the help line.
+  // No after-method notice.
   Prepare("1,2");
   double r = 0;
   host.Call("ASCII", "A", r);

@@ -62,8 +62,7 @@ TEST_F(WriteTest, WritesTheTextInBothModes) {
 }
 
 TEST_F(WriteTest, WriteFailuresInBothModes) {
-  // written: what reached the file; setting: "full": the write fails with ENOSPC; "half": half the bytes go;
-  // "memory": no buffer.
+  // written: what reached the file; setting: "full": the write fails with ENOSPC; "half": half the bytes go.
   const struct {
     const char *label, *method, *args; Expect byDefault, byNew; std::string written; const char* setting = "";
     int lineMode = 0; int openMode = 2;
@@ -73,7 +72,6 @@ TEST_F(WriteTest, WriteFailuresInBothModes) {
       {"disk full", "TWRITE", "\"abc\"", {6, 0, 0, 3}, {31, 0, 0, 3}, "", "full"},
       {"half written", "LWRITE", "\"abcd\"", {6, 0, 0, 6}, {31, 0, 0, 6}, "abc", "half"},
       {"file opened for reading", "LWRITE", "A", {6, 0, 0, 7}, {31, 0, 0, 7}, "", "", 0, 0},
-      {"no memory", "TWRITE", "\"abc\"", {0, 0, 1, miss}, {0, 0, 1, miss}, "", "memory"},
       {"hFile not open", "TWRITE", "\"abc\",12345", {1156, 9, 2, none}, {14, 0, 270, none}, ""},
   };
   for (const auto& c : cases) {
@@ -85,7 +83,6 @@ TEST_F(WriteTest, WriteFailuresInBothModes) {
         sys::g_calls.writeAt = [](int fd, const void* b, std::size_t n, uint64_t off, std::size_t& done) {
           return sys::kOsCalls.writeAt(fd, b, n / 2, off, done);
         };
-      if (setting == "memory") NoMemory();
       return std::string(c.args);
     }, c.byDefault, c.byNew, [&] {
       EXPECT_EQ(Position(), 1 + static_cast<int>(c.written.size()));
