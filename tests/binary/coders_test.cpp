@@ -1,17 +1,71 @@
-// FUM_TypeConverter alone: type names, and the array coders against the per-value ones. What each type makes of a
-// value, on disk and back, is in record_test.
-#include "binary/type_converter.h"
-
+// Below the methods: the record template parser, and the array coders against the per-value ones. What each type
+// makes of a value, on disk and back, is in values_test; a bad BCD digit and a width with no coder in the arrays
+// are in transfers_test.
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <string>
 #include <vector>
+
+#include "binary/template.h"
+#include "binary/type_converter.h"
 
 namespace kfio {
 namespace {
+
+// "-SHORT*2 skip4 =size/values/trailing skip", or the fault.
+std::string Parsed(const std::string& text) {
+  const char* faults[] = {"", "bad item", "zero count", "too large"};
+  RecordTemplate t;
+  if (const TemplateFault f = ParseTemplate(text, t); f != TemplateFault::kNone) return faults[static_cast<int>(f)];
+  std::string s;
+  for (const RecordField& f : t.fields) {
+    const char* name = f.IsSkip() ? "skip" : FUM_TypeConverter::TypeName(f.kind, f.size);
+    s += std::string(f.negative ? "-" : "") + (name ? name : "?") + "*" + std::to_string(f.count) + " ";
+  }
+  return s + "=" + std::to_string(t.recordSize) + "/" + std::to_string(t.valueCount) + "/" +
+         std::to_string(t.trailingSkip);
+}
+
+std::string Repeat(const std::string& item, int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) s += item;
+  return s;
+}
+
+TEST(Template, ItemsFaultsAndLimits) {
+  const std::pair<std::string, std::string> cases[] = {
+      // Only the start of a type word decides; "-" belongs to the word.
+      {"BYTES|SH|TEN|LO|F|DBL|LD|BC", "BYTE*1 SHORT*1 TBYTE*1 LONG*1 FLOAT*1 DOUBLE*1 LDOUBLE*1 BCD*1 =42/8/0"},
+      {"-T2|BY-X|DOUBLE3|BY0001", "-TBYTE*2 BYTE*1 DOUBLE*3 BYTE*1 =32/7/0"},
+      {"LO|SH2|4|F", "LONG*1 SHORT*2 skip*4 FLOAT*1 =16/4/0"},
+      {"SK|BY|SKIP7|SH|2|3", "skip*1 BYTE*1 skip*7 SHORT*1 skip*2 skip*3 =16/2/3"},
+      // Upper case and no blanks, after the fact.
+      {" lo | sh2\t| 4 | -f ", "LONG*1 SHORT*2 skip*4 -FLOAT*1 =16/4/0"}, {"LO 2", "LONG*2 =8/2/0"},
+      {"LO0", "zero count"}, {"0|BY", "zero count"}, {"SK0|BY", "zero count"}, {"BY|000", "zero count"},
+      {"", "bad item"}, {" ", "bad item"}, {"LO|", "bad item"}, {"|LO", "bad item"}, {"LO||SH", "bad item"},
+      {"XY", "bad item"}, {"B", "bad item"}, {"S", "bad item"}, {"L", "bad item"}, {"BX", "bad item"},
+      {"-", "bad item"}, {"--BY", "bad item"}, {"-5", "bad item"}, {"4X|BY", "bad item"}, {"LO2-", "bad item"},
+      {"LO.5", "bad item"}, {"\"LO\"", "bad item"}, {"BY\xC4", "bad item"}, {std::string("BY\0", 3), "bad item"},
+      {"4", "bad item"}, {"SK|1|2", "bad item"},  // nothing to read or write
+      {"LO0|XY", "zero count"}, {"XY|LO0", "bad item"},  // the first fault stops the walk
+      // Counts beyond 32 bits; records beyond 4096 values or 16 MiB.
+      {"LO4294967295", "too large"}, {"4294967295|BY", "too large"}, {"BY4294967296", "too large"},
+      {"BY99999999999999999999999", "too large"}, {"BY4097", "too large"}, {"16777216|BY", "too large"},
+      {"BY4096", "BYTE*4096 =4096/4096/0"}, {"16777215|BY", "skip*16777215 BYTE*1 =16777216/1/0"},
+      {Repeat("BY|", 9999) + "BY", "too large"},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(Parsed(text), expected) << text;
+
+  // 10,000 items, mostly skips.
+  RecordTemplate t;
+  ASSERT_EQ(ParseTemplate(Repeat("1|", 9999) + "BY", t), TemplateFault::kNone);
+  EXPECT_EQ(t.fields.size(), 10000u);
+  EXPECT_EQ(t.recordSize, 10000u);
+}
 
 using Bytes = std::vector<unsigned char>;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -26,18 +80,6 @@ FUM_TypeConverter Loaded(int order, bool isSigned, bool newMode = false) {
   c.SetSigned(isSigned);
   c.SetNewErrorMode(newMode);
   return c;
-}
-
-TEST(TypeConverterSelect, FindsTypeNamesWithoutRegardToCase) {
-  // kind and size as left: -7 when not found.
-  const struct { const char* name; int kind, size; } cases[] = {
-      {"ldouble", F, 10}, {"Bcd", B, 10}, {"TBYTE", I, 3}, {"", -7, -7}, {"B", -7, -7}, {"LDOUBLEX", -7, -7},
-      {"BYT", -7, -7}, {"SKIP", -7, -7}, {nullptr, -7, -7}};
-  for (const auto& t : cases) {
-    int kind = -7, size = -7;
-    EXPECT_EQ(FUM_TypeConverter::FindTypeName(t.name, kind, size), t.kind != -7) << (t.name ? t.name : "(null)");
-    EXPECT_EQ(std::pair(kind, size), std::pair(t.kind, t.size));
-  }
 }
 
 // Every (kind, size) with every byte order, signedness and error mode: the
@@ -88,28 +130,6 @@ TEST(TypeConverterArray, AgreesWithTheRoutinesPerValue) {
       EXPECT_EQ(bulk.softError, perItem.softError);
     }
   }
-}
-
-TEST(TypeConverterArray, StopsAtTheFirstBadDigitAndRefusesUnknownPairs) {
-  FUM_TypeConverter c;
-  Bytes image(3 * 12, 0);
-  image[0] = 0x42;
-  image[12] = 0x17;
-  image[12 + 9] = 0x80;
-  image[24 + 4] = 0xF0;
-  std::vector<double> out(3, 99);
-  std::size_t stored = 7;
-  EXPECT_EQ(c.DecodeArray(B, 10, image.data(), 12, 3, out.data(), &stored), 32);
-  EXPECT_EQ(stored, 2u);
-  EXPECT_EQ(out, (std::vector<double>{42, -17, 99}));
-
-  EXPECT_EQ(c.DecodeArray(F, 2, image.data(), 2, 3, out.data(), &stored), 43);
-  EXPECT_EQ(stored, 0u);
-  Bytes untouched = image;
-  EXPECT_EQ(c.EncodeArray(I, 8, out.data(), 3, image.data(), 8), 43);
-  EXPECT_EQ(image, untouched);
-  EXPECT_EQ(c.DecodeArray(I, 4, nullptr, 4, 0, nullptr, &stored), 0);
-  EXPECT_EQ(stored, 0u);
 }
 
 }  // namespace
