@@ -277,17 +277,20 @@ class WriteTest : public TextTest {
   int fetches = 0;
 };
 
-TEST_F(WriteTest, WritesTheTextInBothModes) {
-  // args: as the script writes them; refuse: the host refuses 4114.
+TEST_F(WriteTest, WritesInBothModes) {
+  // args: as the script writes them; written: what reached the file; fetches: of a string variable, which the host
+  // refuses when `refuse`; byDefault, byNew: none for a success, which answers the length written; setting:
+  // "half": half the bytes of a write go.
   const struct {
-    const char* method; std::string args; int lineMode; std::string written; int fetches; bool refuse = false;
+    const char* method; std::string args; int lineMode; std::string written; int fetches = 0; bool refuse = false;
+    std::optional<Expect> byDefault = {}, byNew = {}; const char* setting = ""; int openMode = 2;
   } cases[] = {
-      {"TWRITE", "\"abc\"", 0, "abc", 0}, {"LWRITE", "\"abc\"", 0, "abc\r\n", 0}, {"TWRITE", "\"ab\"cd", 0, "ab", 0},
-      {"TWRITE", "\"ab", 0, "ab", 0}, {"TWRITE", " \"a, b\" ", 0, "a, b", 0},
-      {"TWRITE", "\"a\\n\"", 0, "a\\n", 0},  // nothing is unescaped
-      {"TWRITE", "123", 0, "123", 0}, {"TWRITE", "\"\"", 0, "", 0}, {"LWRITE", "\"\"", 0, "\r\n", 0},
-      {"TWRITE", std::string(300, '1'), 0, std::string(259, '1'), 0},
-      {"TWRITE", "\"" + std::string(300, 'y'), 0, std::string(258, 'y'), 0},
+      {"TWRITE", "\"abc\"", 0, "abc"}, {"LWRITE", "\"abc\"", 0, "abc\r\n"}, {"TWRITE", "\"ab\"cd", 0, "ab"},
+      {"TWRITE", "\"ab", 0, "ab"}, {"TWRITE", " \"a, b\" ", 0, "a, b"},
+      {"TWRITE", "\"a\\n\"", 0, "a\\n"},  // nothing is unescaped
+      {"TWRITE", "123", 0, "123"}, {"TWRITE", "\"\"", 0, ""}, {"LWRITE", "\"\"", 0, "\r\n"},
+      {"TWRITE", std::string(300, '1'), 0, std::string(259, '1')},
+      {"TWRITE", "\"" + std::string(300, 'y'), 0, std::string(258, 'y')},
       // a letter names a string variable
       {"TWRITE", "A", 0, "alpha", 1}, {"TWRITE", "zebra", 0, "zz top", 1},
       {"TWRITE", "Q", 0, "\"q\"", 1},  // quotes in a variable stay
@@ -295,43 +298,28 @@ TEST_F(WriteTest, WritesTheTextInBothModes) {
       {"LWRITE", "L", 1, std::string(259, 'v') + "\n", 1},
       // a refused fetch leaves the argument as written
       {"TWRITE", "A", 0, "A", 1, true}, {"LWRITE", "a$", 2, "a$\r", 1, true},
+      // failures
+      {"TWRITE", "", 0, "", 0, false, {{1024, 0, 2, none}}, {{10, 0, 10, none}}},
+      {"LWRITE", "\"abc\"", 3, "", 0, false, {{3, 0, 2, miss}}, {{12, 0, 12, miss}}},
+      {"LWRITE", "\"abcd\"", 0, "abc", 0, false, {{6, 0, 0, 6}}, {{31, 0, 0, 6}}, "half"},
+      {"LWRITE", "A", 0, "", 1, false, {{6, 0, 0, 7}}, {{31, 0, 0, 7}}, "", 0},  // a file opened for reading
+      {"TWRITE", "\"abc\",12345", 0, "", 0, false, {{1156, 9, 2, none}}, {{14, 0, 270, none}}},  // not open
   };
   for (const auto& c : cases) {
     const Expect written = {0, 0, 0, static_cast<double>(c.written.size())};
     BothModes(std::string(c.method) + "(" + c.args.substr(0, 20) + ") mode " + std::to_string(c.lineMode), c.method,
-              [&] { PrepareWrite(c.lineMode, 2, c.refuse); return c.args; }, written, written, [&] {
+              [&] {
+                PrepareWrite(c.lineMode, c.openMode, c.refuse);
+                if (c.setting == std::string("half"))
+                  sys::g_calls.writeAt = [](int fd, const void* b, std::size_t n, uint64_t off, std::size_t& done) {
+                    return sys::kOsCalls.writeAt(fd, b, n / 2, off, done);
+                  };
+                return c.args;
+              }, c.byDefault.value_or(written), c.byNew.value_or(written), [&] {
                 EXPECT_EQ(fetches, c.fetches);
                 EXPECT_EQ(Position(), 1 + static_cast<int>(c.written.size()));
                 EXPECT_EQ(Contents("w.txt"), After(c.written));
               });
-  }
-}
-
-TEST_F(WriteTest, WriteFailuresInBothModes) {
-  // written: what reached the file; setting: "half": half the bytes go.
-  const struct {
-    const char *label, *method, *args; Expect byDefault, byNew; std::string written; const char* setting = "";
-    int lineMode = 0; int openMode = 2;
-  } cases[] = {
-      {"no string", "TWRITE", "", {1024, 0, 2, none}, {10, 0, 10, none}, ""},
-      {"nLineMode 3", "LWRITE", "\"abc\"", {3, 0, 2, miss}, {12, 0, 12, miss}, "", "", 3},
-      {"half written", "LWRITE", "\"abcd\"", {6, 0, 0, 6}, {31, 0, 0, 6}, "abc", "half"},
-      {"file opened for reading", "LWRITE", "A", {6, 0, 0, 7}, {31, 0, 0, 7}, "", "", 0, 0},
-      {"hFile not open", "TWRITE", "\"abc\",12345", {1156, 9, 2, none}, {14, 0, 270, none}, ""},
-  };
-  for (const auto& c : cases) {
-    const std::string setting = c.setting;
-    BothModes(c.label, c.method, [&] {
-      PrepareWrite(c.lineMode, c.openMode);
-      if (setting == "half")
-        sys::g_calls.writeAt = [](int fd, const void* b, std::size_t n, uint64_t off, std::size_t& done) {
-          return sys::kOsCalls.writeAt(fd, b, n / 2, off, done);
-        };
-      return std::string(c.args);
-    }, c.byDefault, c.byNew, [&] {
-      EXPECT_EQ(Position(), 1 + static_cast<int>(c.written.size()));
-      EXPECT_EQ(Contents("w.txt"), After(c.written));
-    });
   }
 }
 
