@@ -24,33 +24,23 @@ class Scalar : public BinaryTest {
   }
 };
 
-TEST_F(Scalar, ReadsUnderByteOrderAndSigned) {
-  // file, ByteOrder, Signed, method, arguments, value
-  const std::tuple<std::string, int, int, const char*, const char*, double> cases[] = {
-      {"\x12\x34", 1, 0, "READ", "2", 4660}, {"\x12\x34\x56\x78", 2, 0, "INTREAD", "4", 0x12345678},
-      {"\xFF\xFF\xFE", 2, 1, "READ", "3", -2}, {"\xFE", 0, 1, "INTEGERREAD", "1", -2},
-      {"\xFF\xFF\xFF\xFF", 0, 0, "READ", "4", 4294967295.0}, {"\x3F\x80\x00\x00"s, 2, 0, "FLOATREAD", "", 1.0},
-      {"\0\0\0\0\0\0\xF0\x3F"s, 0, 0, "DREAD", "", 1.0}, {"\0\0\0\0\0\0\0\x80\xFF\x3F"s, 2, 0, "LDREAD", "", 1.0},
-  };
-  for (const auto& [bytes, byteOrder, isSigned, method, args, value] : cases) {
-    SCOPED_TRACE(std::string(method) + "(" + args + ")");
-    Prepare(bytes, 0, byteOrder, isSigned);
-    ExpectOutcome(Invoke(method, args), {0, 0, 0, value});
-  }
-}
-
-TEST_F(Scalar, WritesUnderByteOrderAndSigned) {
-  // new mode, ByteOrder, Signed, method, arguments, the bytes written, result, Error
+TEST_F(Scalar, ReadsAndWritesUnderByteOrderAndSigned) {
+  // new mode, ByteOrder, Signed, method, arguments, the bytes read or written, the result, Error
   const std::tuple<bool, int, int, const char*, const char*, std::string, double, int> cases[] = {
+      {false, 1, 0, "READ", "2", "\x12\x34", 4660, 0}, {false, 2, 0, "INTREAD", "4", "\x12\x34\x56\x78", 0x12345678, 0},
+      {false, 2, 1, "READ", "3", "\xFF\xFF\xFE", -2, 0}, {false, 0, 1, "INTEGERREAD", "1", "\xFE", -2, 0},
+      {false, 0, 0, "READ", "4", "\xFF\xFF\xFF\xFF", 4294967295.0, 0}, {false, 2, 0, "FLOATREAD", "", "\x3F\x80\0\0"s, 1, 0},
+      {false, 0, 0, "DREAD", "", "\0\0\0\0\0\0\xF0\x3F"s, 1, 0}, {false, 2, 0, "LDREAD", "", "\0\0\0\0\0\0\0\x80\xFF\x3F"s, 1, 0},
       {false, 0, 0, "WRITE", "70000,2", "\x70\x11", 2, 0}, {false, 0, 1, "WRITE", "9000000,3", "\x40\x54\x89", 3, 34},
       {true, 1, 0, "INTWRITE", "300,2", "\x01\x2C", 2, 0}, {false, 2, 0, "WRITE", "258,4", "\0\0\x01\x02"s, 4, 0},
       {false, 2, 0, "FLOATWRITE", "1", "\x3F\x80\0\0"s, 4, 0}, {false, 0, 0, "DWRITE", "-2", "\0\0\0\0\0\0\0\xC0"s, 8, 0},
   };
   for (const auto& [newMode, byteOrder, isSigned, method, args, bytes, result, error] : cases) {
     SCOPED_TRACE(std::string(method) + "(" + args + ")" + (newMode ? " new" : ""));
-    Prepare("", 1, byteOrder, isSigned);
+    const bool writing = std::string(method).find("WRITE") != std::string::npos;
+    Prepare(writing ? "" : bytes, writing, byteOrder, isSigned);
     NewMode(newMode);
-    ExpectOutcome(Invoke(method, args), {error, -1, 0, result});
+    ExpectOutcome(Invoke(method, args), {error, 0, 0, result});
     Fresh();
     EXPECT_EQ(Contents("f.bin"), bytes);
   }

@@ -2,13 +2,7 @@
 # Python's wave module. Fails, never skips, when sox or espeak-ng is missing: CI installs both.
 #
 #   python3 wav_real_files.py FUMSH WAV2CSV SCRATCH
-import csv
-import os
-import shutil
-import struct
-import subprocess
-import sys
-import wave
+import csv, os, shutil, struct, subprocess, sys, wave
 
 fumsh, wav2csv, scratch = sys.argv[1:4]
 missing = [tool for tool in ("sox", "espeak-ng") if shutil.which(tool) is None]
@@ -19,8 +13,8 @@ os.makedirs(scratch)
 os.chdir(scratch)
 
 SPEECH = "Seven samples, and then some more."
-# name: the command that makes it; "-" (sox) or --stdout (espeak-ng) streams it, so that the writer cannot go back
-# to fill in the data size.
+# name: the command that makes it; with "-" (sox) or --stdout (espeak-ng) it streams the file, so that the writer
+# cannot go back to fill in the data size.
 makers = {
     "mono16_8000.wav": "sox -n -r 8000 -b 16 -c 1 mono16_8000.wav synth 0.5 sine 440",
     "mono8_11025.wav": "sox -n -r 11025 -b 8 -c 1 mono8_11025.wav synth 0.4 whitenoise",
@@ -48,9 +42,8 @@ def check(name):
         return f"fumsh failed ({out.returncode}): {out.stdout}{out.stderr}"
     with open(name + ".csv", newline="") as f:
         header, *rows = list(csv.reader(f))
-    expected_header = ["A", "Data"] if channels == 1 else ["A", "Left", "Right"]
-    if header != expected_header:
-        return f"columns {header}, expected {expected_header}"
+    if header != (["A", "Data"] if channels == 1 else ["A", "Left", "Right"]):
+        return f"columns {header} for {channels} channel(s)"
     if len(rows) != (len(samples) if channels == 1 else frames):
         return f"{len(rows)} rows for {len(samples)} samples in {channels} channel(s)"
     for i, row in enumerate(rows):

@@ -204,12 +204,6 @@ TEST_F(Readers, EachCallWritesTheRowBelowTheLongestColumn) {
 TEST_F(Readers, ReadRowKeepsItsCountBetweenCalls) {
   host.NewPage("W", 1);
   Prepare("1,2,3,4,5,6,7");
-  XoReadRow unused;  // never given a count: reads nothing
-  double result = -99;
-  char noCount[] = "W";
-  EXPECT_EQ(unused.Invoke(noCount, &result, TheFum()), 0);
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(Position(), 0);
   EXPECT_EQ(Invoke("READROW", "W,2").result, 2);
   EXPECT_EQ(Invoke("READROW", "W").result, 2);
   EXPECT_EQ(Row("W", 1), (Cells{"3", "4"}));
