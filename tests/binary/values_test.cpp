@@ -46,36 +46,6 @@ TEST_F(Scalar, ReadsAndWritesUnderByteOrderAndSigned) {
   }
 }
 
-TEST_F(Scalar, FailuresInBothModes) {
-  constexpr double miss = kMissingValue;
-  using E = CFileException;
-  // file: its contents; setting: set to `value`. FRead's short read runs as the binary_values script.
-  const struct {
-    const char* label; std::string file; int openMode; const char *method, *args; Expect byDefault, byNew;
-    const char* setting = "";
-    int value = 0;
-  } cases[] = {
-      {"Read one byte short", "a", 0, "READ", "2", {1158, 0, 2, 0}, {33, 0, 33, miss}},
-      {"LDRead short", "abc", 0, "LDREAD", "", {1157, 0, 2, 0}, {33, 0, 33, miss}},
-      {"width 8 by argument", "abcdefgh", 0, "READ", "8", {2, 0, 2, miss}, {268, 0, 268, miss}},
-      {"width 8 by property", "abcdefgh", 0, "READ", "", {2, 0, 2, miss}, {12, 0, 12, miss}, "NBYTES", 8},
-      {"Signed out of range", "ab", 0, "READ", "1", {3, 0, 2, -99}, {12, 0, 12, -99}, "SIGNED", 2},
-      {"ByteOrder out of range", "ab", 0, "FREAD", "", {3, 0, 2, -99}, {12, 0, 12, -99}, "BYTEORDER", 7},
-      {"Write without value", "", 1, "WRITE", "", {65, 0, 2, miss}, {10, 0, 10, 0}},
-      {"DWrite without value", "", 1, "DWRITE", "", {65, 0, 2, miss}, {10, 0, 10, 0}},
-      {"Write to a read-only file", "", 0, "WRITE", "1,1", {1155, 13, 2, miss}, {29, E::accessDenied, 29, 0}},
-      {"80-bit value too large", "\0\0\0\0\0\0\0\x80\x30\x53"s, 0, "LDREAD", "", {34, 0, 0, miss}, {34, 0, 0, miss}},
-  };
-  for (const auto& c : cases) {
-    BothModes(c.label, c.method, [&] {
-      OpenFile(MakeFile("f.bin", c.file), c.openMode);
-      if (*c.setting)
-        host.SetNumber(c.setting, c.value);
-      return std::string(c.args);
-    }, c.byDefault, c.byNew);
-  }
-}
-
 class Records : public BinaryTest {
  public:
   // A fresh state with out.bin, new and empty, open for writing, or in.bin open for reading.
@@ -233,47 +203,64 @@ unsigned char* Counted(std::size_t bytes) {
   return new unsigned char[bytes];
 }
 
-// Writes that fail write nothing; reads never buffer more than the 10 bytes the file holds.
+// Bad input to the one-value methods and to records, in both modes: the file stays as it was (a failed write
+// writes nothing), the page too unless said, and no read buffers more than the 10 bytes the file holds.
 TEST_F(Records, BadInputInBothModes) {
+  constexpr double miss = kMissingValue;
+  using E = CFileException;
   const Columns two = {{1, 2}, {3, 4}};
-  // args: % stands for a page of the two columns above; page: its values after the call.
+  const std::string ten = Counting(10);
+  // file: opened in `openMode`; args: % stands for a page of the two columns above; page: its values after the call
+  // when they changed; setting: given `value`, or "refuse": the host refuses service `value`.
   const struct {
-    const char *label, *method, *args; Expect byDefault, byNew; Columns page; const char* setting = "";
+    const char *label, *method, *args; std::string file; int openMode; Expect byDefault, byNew; Columns page = {};
+    const char* setting = ""; int value = 0;
   } cases[] = {
-      {"no template", "READRECORD", "%,1", {1024, 0, 2}, {10, 0, 10}, two},
-      {"an unknown type", "WRECORD", "%,1,XY", {16, 0, 16}, {16, 0, 16}, two},
-      {"a count of 0", "RECORDWRITE", "%,1,LO0", {17, 0, 17}, {17, 0, 17}, two},
-      {"a count of 4294967295", "READRECORD", "%,1,LO4294967295", {3, 0, 2}, {12, 0, 12}, two},
-      {"nRecords -1", "READRECORD", "%,-1,BY", {3, 0, 2}, {12, 0, 12}, two},
-      {"a run beyond 32 bits", "WRITERECORD", "%,2147483647,LO", {3, 0, 2}, {12, 0, 12}, two},
-      {"ByteOrder 3", "RWRITE", "%,1,BY", {3, 0, 2}, {12, 0, 12}, two, "BYTEORDER"},
-      {"no such page to read into", "READRECORD", "Nope,2,BY", {6, 0, 0, 2.0}, {20, 0, 0, 2.0}, two},
-      {"a column the host will not add: the columns there are filled", "READRECORD", "%,1,BY3", {6, 0, 0, 1.0},
-       {20, 0, 0, 1.0}, {{0, 2}, {1, 4}}, "column"},
-      {"no such page to write from", "WRITERECORD", "Nope,2,BY", {38, 0, 0, 0.0}, {38, 0, 0, 0.0}, two},
-      {"too few columns", "WRITERECORD", "%,2,BY3", {38, 0, 0, 0.0}, {38, 0, 0, 0.0}, two},
-      {"2147483647 records from a 10-byte file", "READRECORD", "%,2147483647,SH", {33, 0, 0, 2147483647.0},
+      {"Read one byte short", "READ", "2", "a", 0, {1158, 0, 2, 0}, {33, 0, 33, miss}},
+      {"LDRead short", "LDREAD", "", "abc", 0, {1157, 0, 2, 0}, {33, 0, 33, miss}},  // FRead's: binary_values
+      {"width 8 by argument", "READ", "8", "abcdefgh", 0, {2, 0, 2, miss}, {268, 0, 268, miss}},
+      {"width 8 by property", "READ", "", "abcdefgh", 0, {2, 0, 2, miss}, {12, 0, 12, miss}, {}, "NBYTES", 8},
+      {"Signed out of range", "READ", "1", "ab", 0, {3, 0, 2, -99}, {12, 0, 12, -99}, {}, "SIGNED", 2},
+      {"ByteOrder out of range", "FREAD", "", "ab", 0, {3, 0, 2, -99}, {12, 0, 12, -99}, {}, "BYTEORDER", 7},
+      {"Write without value", "WRITE", "", "", 1, {65, 0, 2, miss}, {10, 0, 10, 0}},
+      {"DWrite without value", "DWRITE", "", "", 1, {65, 0, 2, miss}, {10, 0, 10, 0}},
+      {"Write to a read-only file", "WRITE", "1,1", "", 0, {1155, 13, 2, miss}, {29, E::accessDenied, 29, 0}},
+      {"80-bit value too large", "LDREAD", "", Hex("00 00 00 00 00 00 00 80 30 53"), 0, {34, 0, 0, miss},
+       {34, 0, 0, miss}},
+      {"no template", "READRECORD", "%,1", ten, 0, {1024, 0, 2}, {10, 0, 10}},
+      {"an unknown type", "WRECORD", "%,1,XY", "", 1, {16, 0, 16}, {16, 0, 16}},
+      {"a count of 0", "RECORDWRITE", "%,1,LO0", "", 1, {17, 0, 17}, {17, 0, 17}},
+      {"a count of 4294967295", "READRECORD", "%,1,LO4294967295", ten, 0, {3, 0, 2}, {12, 0, 12}},
+      {"nRecords -1", "READRECORD", "%,-1,BY", ten, 0, {3, 0, 2}, {12, 0, 12}},
+      {"a run beyond 32 bits", "WRITERECORD", "%,2147483647,LO", "", 1, {3, 0, 2}, {12, 0, 12}},
+      {"ByteOrder 3", "RWRITE", "%,1,BY", "", 1, {3, 0, 2}, {12, 0, 12}, {}, "BYTEORDER", 3},
+      {"no such page to read into", "READRECORD", "Nope,2,BY", ten, 0, {6, 0, 0, 2.0}, {20, 0, 0, 2.0}},
+      {"a column the host will not add: the columns there are filled", "READRECORD", "%,1,BY3", ten, 0,
+       {6, 0, 0, 1.0}, {20, 0, 0, 1.0}, {{0, 2}, {1, 4}}, "refuse", static_cast<int>(op::kAddColumn)},
+      {"no such page to write from", "WRITERECORD", "Nope,2,BY", "", 1, {38, 0, 0, 0.0}, {38, 0, 0, 0.0}},
+      {"too few columns", "WRITERECORD", "%,2,BY3", "", 1, {38, 0, 0, 0.0}, {38, 0, 0, 0.0}},
+      {"2147483647 records from a 10-byte file", "READRECORD", "%,2147483647,SH", ten, 0, {33, 0, 0, 2147483647.0},
        {33, 0, 0, 2147483647.0}, {{256, 770, 1284, 1798, 2312}, {3, 4}}},
-      {"a record larger than the file", "READRECORD", "%,1,16777215|BY", {33, 0, 0, 1.0}, {33, 0, 0, 1.0}, two},
+      {"a record larger than the file", "READRECORD", "%,1,16777215|BY", ten, 0, {33, 0, 0, 1.0}, {33, 0, 0, 1.0}},
   };
   for (const auto& c : cases) {
-    const bool writing = std::string(c.method).find('W') != std::string::npos;
-    const std::string setting = c.setting;
     std::string page;
     BothModes(c.label, c.method, [&] {
-      OpenOutput(writing);
+      OpenFile(MakeFile("f.bin", c.file), c.openMode);
       page = NewPage(two);
-      if (setting == "BYTEORDER") host.SetNumber("BYTEORDER", 3);
-      if (setting == "column") Refuse(op::kAddColumn);
+      if (std::string(c.setting) == "refuse")
+        Refuse(c.value);
+      else if (*c.setting)
+        host.SetNumber(c.setting, c.value);
       g_requests.clear();
       XoBulk::SetAllocator(Counted, [](unsigned char* p) { delete[] p; });
       std::string args = c.args;
-      return args[0] == '%' ? args.replace(0, 1, page) : args;
+      return args.starts_with("%") ? args.replace(0, 1, page) : args;
     }, c.byDefault, c.byNew, [&] {
-      EXPECT_EQ(PageValues(page), c.page);
+      EXPECT_EQ(PageValues(page), c.page.empty() ? two : c.page);
       for (std::size_t bytes : g_requests) EXPECT_LE(bytes, 10u);
       Call("CLOSEALL");
-      EXPECT_EQ(writing ? Contents("out.bin") : "", "");
+      EXPECT_EQ(Contents("f.bin"), c.file);
     });
   }
 }

@@ -41,52 +41,52 @@ TEST_F(Readers, StoreAndLeaveThePosition) {
   // args: % stands for a new page or dataset; stored: A$ as the host holds it (a NUL ends it), the new row of
   // the page, or the elements of the dataset.
   const struct {
-    std::string file; int offset, lineMode, listSep; const char *method, *args; double result; int position;
-    Cells stored; bool newMode = false;
+    std::string file; const char *method, *args; double result; int position; Cells stored; int offset = 0;
+    int lineMode = 0, listSep = 44; bool newMode = false;
   } cases[] = {
       // rule T: mode 0 keeps the breaks between the lines, not the last one
-      {"ab\r\ncd\r\nef", 0, 0, ',', "TREAD", "A,2", 6, 8, {"ab\r\ncd"}},
-      {"ab\r\ncd\r\n", 0, 0, ',', "TREAD", "A,1", 2, 4, {"ab"}}, {"ab\r\ncd", 0, 0, ',', "TREAD", "A,-1", 6, 6, {"ab\r\ncd"}},
-      {"ab\r\n", 0, 0, ',', "TREAD", "A,5", 4, 4, {"ab\r\n"}}, {"a,b\rc\r\nd", 0, 0, 44, "TREAD", "A,1", 4, 7, {"a,bc"}},
-      {"ab\r\ncd\r\nef", 0, 1, ',', "TREAD", "a$,2", 6, 8, {"ab\rcd\r"}},
-      {"ab\r\ncd\rx", 0, 2, ',', "TREAD", "A,2", 5, 7, {"ab\ncd"}},
+      {"ab\r\ncd\r\nef", "TREAD", "A,2", 6, 8, {"ab\r\ncd"}}, {"ab\r\ncd\r\n", "TREAD", "A,1", 2, 4, {"ab"}},
+      {"ab\r\ncd", "TREAD", "A,-1", 6, 6, {"ab\r\ncd"}}, {"ab\r\n", "TREAD", "A,5", 4, 4, {"ab\r\n"}},
+      {"a,b\rc\r\nd", "TREAD", "A,1", 4, 7, {"a,bc"}}, {"ab\r\ncd\r\nef", "TREAD", "a$,2", 6, 8, {"ab\rcd\r"}, 0, 1},
+      {"ab\r\ncd\rx", "TREAD", "A,2", 5, 7, {"ab\ncd"}, 0, 2},
       // rule L
-      {"ab\r\ncd\r\n", 0, 0, ',', "LREAD", "A", 2, 4, {"ab"}}, {"ab\ncd\r\nx", 0, 0, ',', "LREAD", "A", 4, 7, {"abcd"}},
-      {"a\0b\r\n"s, 0, 0, ',', "LREAD", "a", 2, 5, {"ab"}}, {"a,b\r\nc", 2, 0, ',', "LREAD", "A", 1, 5, {"b"}},
-      {"ab\r\n", 0, 1, ',', "LREAD", "A", 3, 4, {"ab\r"}}, {"a\0b\nc"s, 0, 1, ',', "LREAD", "A", 2, 4, {"ab"}},
-      {"a\nb\rc", 0, 2, ',', "LREAD", "A", 3, 4, {"a\nb"}},
-      {"abc", 0, 0, ',', "LREAD", "A", 3, 3, {"abc"}},  // the last line, no break, from the start
-      {std::string(300000, 'x'), 0, 0, ',', "TREAD", "A,-1", 300000, 300000, {std::string(300000, 'x')}},
+      {"ab\r\ncd\r\n", "LREAD", "A", 2, 4, {"ab"}}, {"ab\ncd\r\nx", "LREAD", "A", 4, 7, {"abcd"}},
+      {"a\0b\r\n"s, "LREAD", "a", 2, 5, {"ab"}}, {"a,b\r\nc", "LREAD", "A", 1, 5, {"b"}, 2},
+      {"ab\r\n", "LREAD", "A", 3, 4, {"ab\r"}, 0, 1}, {"a\0b\nc"s, "LREAD", "A", 2, 4, {"ab"}, 0, 1},
+      {"a\nb\rc", "LREAD", "A", 3, 4, {"a\nb"}, 0, 2},
+      {"abc", "LREAD", "A", 3, 3, {"abc"}},  // the last line, no break, from the start
+      {std::string(300000, 'x'), "TREAD", "A,-1", 300000, 300000, {std::string(300000, 'x')}},
       // rule K and the separators
-      {"1,2,3\r\n", 0, 0, 44, "READTOKEN", "A,2", 4, 4, {"1,2,"}}, {"x\r\ny", 0, 0, 44, "READTOKEN", "A,1", 1, 3, {"x"}},
-      {"x\r\ny", 0, 0, 44, "READTOKEN", "A,1", 3, 3, {"x\r\n"}, true},
-      {"x\ny,z", 0, 1, 44, "READTOKEN", "A,2", 3, 4, {"xy,"}}, {"a\tb\tc", 0, 0, 9, "READTOKEN", "A,2", 4, 4, {"a\tb\t"}},
-      {"a;b,c;d", 0, 0, 59, "READTOKEN", "A,2", 6, 6, {"a;b,c;"}}, {"a\0b,c"s, 0, 0, 0, "READTOKEN", "A,1", 2, 2, {"a"}},
-      {"a\xC8" "b\r\nc", 0, 0, 200, "READTOKEN", "A,1", 3, 5, {"a\xC8" "b"}},
-      {"a,b", 0, 0, 44, "READTOKEN", "A,9", 3, 3, {"a,b"}}, {"abcdef", 0, 0, 44, "CREAD", "A,3", 3, 3, {"abc"}},
+      {"1,2,3\r\n", "READTOKEN", "A,2", 4, 4, {"1,2,"}}, {"x\r\ny", "READTOKEN", "A,1", 1, 3, {"x"}},
+      {"x\r\ny", "READTOKEN", "A,1", 3, 3, {"x\r\n"}, 0, 0, 44, true},
+      {"x\ny,z", "READTOKEN", "A,2", 3, 4, {"xy,"}, 0, 1}, {"a\tb\tc", "READTOKEN", "A,2", 4, 4, {"a\tb\t"}, 0, 0, 9},
+      {"a;b,c;d", "READTOKEN", "A,2", 6, 6, {"a;b,c;"}, 0, 0, 59},
+      {"a\0b,c"s, "READTOKEN", "A,1", 2, 2, {"a"}, 0, 0, 0},
+      {"a\xC8" "b\r\nc", "READTOKEN", "A,1", 3, 5, {"a\xC8" "b"}, 0, 0, 200},
+      {"a,b", "READTOKEN", "A,9", 3, 3, {"a,b"}}, {"abcdef", "CREAD", "A,3", 3, 3, {"abc"}},
       // the rows
-      {"1,2,3\r\n4", 0, 0, 44, "LINEROW", "%", 3, 7, {"1", "2", "3"}},
-      {"1,,3\r\n", 0, 0, 44, "LINEROW", "%", 3, 6, {"1", "3"}},  // the empty field takes no column
-      {"1 2,x,+5\r\n", 0, 0, 44, "LINEROW", "%", 3, 10, {"12", "5"}},
-      {"1,2\n3\r\n", 0, 0, 44, "LINEROW", "%", 2, 7, {"1", "23"}},  // a lone LF ends no line in mode 0
-      {"1,2\n3", 0, 1, 44, "LINEROW", "%", 2, 4, {"1", "2"}}, {"1,2\r3", 0, 2, 44, "LINEROW", "%", 2, 4, {"1", "2"}},
-      {"1;2,5;3", 0, 0, 59, "LINEROW", "%", 3, 7, {"1", "25", "3"}},
-      {"1\t2\t3e2", 0, 0, 9, "LINEROW", "%", 3, 7, {"1", "2", "300"}},
-      {"9,1\xC8" "2", 0, 0, 200, "LINEROW", "%", 1, 5, {"912"}},  // a separator above 127 never matches
-      {"-1.5E1,x", 0, 0, 44, "LINEROW", "%", 2, 8, {"-15", ""}},  // the last field is stored even when empty
-      {"a,b\r\nc,d\r\n", 0, 0, 44, "READROW", "%,4", 4, 10, {"", "", "", ""}},  // letters give no number
-      {"1,2\r\n3,4\r\n", 0, 0, 44, "READROW", "%,3", 3, 7, {"1", "2", "3"}},
-      {"1,2", 0, 0, 44, "READROW", "%,5", 2, 3, {"1", "2"}},  // the last byte ends the last field
-      {"1,,3\r\n", 0, 0, 44, "READARRAY", "%,1,3", 3, 6, {"1", "", "3"}},
-      {"1 2,x,+5\r\n", 0, 0, 44, "READARRAY", "%,1,3", 3, 10, {"12", "", "5"}},
-      {"1,2\r\n3,4", 0, 0, 44, "READARRAY", "%,2,5", 4, 8, {"", "1", "2", "3", "4"}},
-      {"1,2,3", 0, 0, 44, "READARRAY", "%,5,4", 0, 0, {}}, {"7,8", 0, 0, 44, "READARRAY", "%,1,9", 2, 3, {"7", "8"}},
+      {"1,2,3\r\n4", "LINEROW", "%", 3, 7, {"1", "2", "3"}},
+      {"1,,3\r\n", "LINEROW", "%", 3, 6, {"1", "3"}},  // the empty field takes no column
+      {"1 2,x,+5\r\n", "LINEROW", "%", 3, 10, {"12", "5"}},
+      {"1,2\n3\r\n", "LINEROW", "%", 2, 7, {"1", "23"}},  // a lone LF ends no line in mode 0
+      {"1,2\n3", "LINEROW", "%", 2, 4, {"1", "2"}, 0, 1}, {"1,2\r3", "LINEROW", "%", 2, 4, {"1", "2"}, 0, 2},
+      {"1;2,5;3", "LINEROW", "%", 3, 7, {"1", "25", "3"}, 0, 0, 59},
+      {"1\t2\t3e2", "LINEROW", "%", 3, 7, {"1", "2", "300"}, 0, 0, 9},
+      {"9,1\xC8" "2", "LINEROW", "%", 1, 5, {"912"}, 0, 0, 200},  // a separator above 127 never matches
+      {"-1.5E1,x", "LINEROW", "%", 2, 8, {"-15", ""}},  // the last field is stored even when empty
+      {"a,b\r\nc,d\r\n", "READROW", "%,4", 4, 10, {"", "", "", ""}},  // letters give no number
+      {"1,2\r\n3,4\r\n", "READROW", "%,3", 3, 7, {"1", "2", "3"}},
+      {"1,2", "READROW", "%,5", 2, 3, {"1", "2"}},  // the last byte ends the last field
+      {"1,,3\r\n", "READARRAY", "%,1,3", 3, 6, {"1", "", "3"}},
+      {"1 2,x,+5\r\n", "READARRAY", "%,1,3", 3, 10, {"12", "", "5"}},
+      {"1,2\r\n3,4", "READARRAY", "%,2,5", 4, 8, {"", "1", "2", "3", "4"}}, {"1,2,3", "READARRAY", "%,5,4", 0, 0, {}},
+      {"7,8", "READARRAY", "%,1,9", 2, 3, {"7", "8"}},
       // hostile input: only separators, NUL bytes, the line-end bytes as separators
-      {",,,,\r\n", 0, 0, 44, "LINEROW", "%", 5, 6, {""}},
-      {",,,,", 0, 0, 44, "READARRAY", "%,1,3", 3, 3, {"", "", ""}},  // the last, empty, is stored
-      {"1\0,2"s, 0, 0, 44, "LINEROW", "%", 2, 4, {"1", "2"}},
-      {"1\r\n2", 0, 0, 13, "LINEROW", "%", 2, 3, {"1", ""}},  // the field open at the stop is stored empty
-      {"1\n2\r\n", 0, 0, 10, "LINEROW", "%", 2, 5, {"1", "2"}},  // an LF that is both counts once
+      {",,,,\r\n", "LINEROW", "%", 5, 6, {""}},
+      {",,,,", "READARRAY", "%,1,3", 3, 3, {"", "", ""}},  // the last, empty, is stored
+      {"1\0,2"s, "LINEROW", "%", 2, 4, {"1", "2"}},
+      {"1\r\n2", "LINEROW", "%", 2, 3, {"1", ""}, 0, 0, 13},  // the field open at the stop is stored empty
+      {"1\n2\r\n", "LINEROW", "%", 2, 5, {"1", "2"}, 0, 0, 10},  // an LF that is both counts once
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.method) + "(" + c.args + ") on " + c.file.substr(0, 20));
