@@ -317,16 +317,5 @@ TEST_F(WriteTest, WritesInBothModes) {
   }
 }
 
-TEST_F(WriteTest, WritesToTheFileGivenAndGoesOnFromThere) {
-  const int first = OpenFile(MakeFile("a.txt", ""), 1);
-  const int second = OpenFile(MakeFile("b.txt", ""), 1);
-  EXPECT_EQ(Invoke("TWRITE", "\"x\"," + std::to_string(first)).result, 1);
-  EXPECT_EQ(Invoke("LWRITE", "\"y\"").result, 3);  // the handle given became current
-  EXPECT_EQ(Invoke("LWRITE", "\"z\"," + std::to_string(second)).result, 3);
-  Call("CLOSEALL");
-  EXPECT_EQ(Contents("a.txt"), "xy\r\n");
-  EXPECT_EQ(Contents("b.txt"), "z\r\n");
-}
-
 }  // namespace
 }  // namespace kfio::testing
