@@ -1,5 +1,6 @@
 // ARead, AWrite and ReadRowBin: layouts, ranges and Skip gaps, short files, transfers streamed piece by piece,
 // memory running short, a host that refuses values or rows, and bad arguments in both error modes.
+#include <optional>
 #include <tuple>
 
 #include "binary/binary_fixture.h"
@@ -17,10 +18,11 @@ struct Left {
 };
 
 // bytes: in.bin; more: what to set or arm beyond nBytes and Skip; then what the whole transfer leaves in one
-// buffer: Error, the position, and the size of the dataset (of the file, for a write).
+// buffer: Error, the position, the size of the dataset (of the file, for a write), the values and the result.
 struct Scenario {
   const char* label; std::string bytes; int nBytes, skip; const char *method, *args;
   std::function<void(FumTest&)> more; int error = 0; double position = 0; std::size_t size = 0;
+  std::optional<std::vector<double>> values = {}; double result = -1;  // when given
 };
 
 class Transfers : public BinaryTest {
@@ -61,26 +63,6 @@ class Transfers : public BinaryTest {
   refhost::HostPage* Page() { return host.Page("W") ? host.Page("W") : host.NewPage("W", 2); }
 };
 
-TEST_F(Transfers, ReadLayouts) {
-  const double m = kMissingValue;
-  // what, nBytes, Skip, Signed, arguments, result, the dataset, the position after, Error
-  const std::tuple<const char*, int, int, int, const char*, double, std::vector<double>, double, int> cases[] = {
-      {"bytes", 1, 0, 0, "d,1,4,0", 4, {0, 1, 2, 3}, 4, 0},
-      {"skip gaps", 2, 2, 0, "d,1,3,0", 3, {0x0100, 0x0504, 0x0908}, 10, 0},
-      {"a stretch", 1, 0, 0, "d,5,7,0", 3, {m, m, m, m, 0, 1, 2}, 3, 0}, {"nothing", 1, 0, 0, "d,1,0,0", 0, {}, 0, 0},
-      {"signed", 1, 0, 1, "d,1,1,0", 1, {0}, 1, 0},
-      {"a gap too large to add in 32 bits", 4, 2147483647, 0, "d,1,1,0", 1, {0x03020100}, 4, 0},
-      {"an extended value beyond a double: recorded, the count stays", 10, 0, 0, "d,1,1,1", 1, {m}, 10, 34},
-  };
-  for (const auto& [label, nBytes, skip, isSigned, args, result, dataset, position, error] : cases) {
-    SCOPED_TRACE(label);
-    Open(Counting(32), nBytes, skip, isSigned);
-    ExpectOutcome(Invoke("AREAD", args), {error, -1, 0, result});
-    EXPECT_EQ(Values("d"), dataset);
-    EXPECT_EQ(Position(), position);
-  }
-}
-
 TEST_F(Transfers, WriteLayoutsAndOneResize) {
   refhost::HostDataset* src = host.NewDataset("src");
   for (double v : {1, 258, -2, 70000}) src->SetValue(src->Size(), v), src->Resize(src->Size() + 1);
@@ -98,15 +80,26 @@ TEST_F(Transfers, WriteLayoutsAndOneResize) {
   EXPECT_EQ(Values("fresh").size(), 10u);
 }
 
-// Streamed through a small buffer, piece after piece, a transfer leaves exactly what one buffer for the whole
-// transfer leaves: the values stored, Error, the result, the position and the bytes written.
+// Layouts, ranges and gaps; and, streamed through a small buffer, piece after piece, a transfer leaves exactly what
+// one buffer for the whole transfer leaves: the values stored, Error, the result, the position, the bytes written.
 TEST_F(Transfers, PiecesLeaveWhatOneBufferLeaves) {
   std::string bcd;  // ten packed BCD values of 10 bytes, the fourth with a nibble above 9
   for (int v = 0; v < 10; ++v) bcd += static_cast<char>(v == 3 ? 0x1A : 0x10 + v) + std::string(9, '\0');
   const auto reversed = [](FumTest& t) { t.host.SetNumber("SIGNED", 1); t.host.SetNumber("BYTEORDER", 1); };
   const std::string bytes = Counting(40, 7, 1);
   constexpr int kRange = FUM_TypeConverter::kOutOfRange;
+  const double m = kMissingValue;
+  const auto isSigned = [](FumTest& t) { t.host.SetNumber("SIGNED", 1); };
   const Scenario scenarios[] = {
+      {"bytes", Counting(32), 1, 0, "AREAD", "d,1,4,0", nullptr, 0, 4, 4, {{0, 1, 2, 3}}, 4},
+      {"skip gaps", Counting(32), 2, 2, "AREAD", "d,1,3,0", nullptr, 0, 10, 3, {{0x0100, 0x0504, 0x0908}}, 3},
+      {"a stretch", Counting(32), 1, 0, "AREAD", "d,5,7,0", nullptr, 0, 3, 7, {{m, m, m, m, 0, 1, 2}}, 3},
+      {"nothing", Counting(32), 1, 0, "AREAD", "d,1,0,0", nullptr, 0, 0, 0, {{}}, 0},
+      {"signed", Counting(32), 1, 0, "AREAD", "d,1,1,0", isSigned, 0, 1, 1, {{0}}, 1},
+      {"a gap too large to add in 32 bits", Counting(32), 4, 2147483647, "AREAD", "d,1,1,0", nullptr, 0, 4, 1,
+       {{0x03020100}}, 1},
+      {"an extended value beyond a double: recorded, the count stays", Counting(32), 10, 0, "AREAD", "d,1,1,1",
+       nullptr, 34, 10, 1, {{m}}, 1},
       {"whole file", bytes, 2, 0, "AREAD", "d,1,20,0", nullptr, 0, 40, 20},
       {"gaps", bytes, 2, 3, "AREAD", "d,2,8,0", nullptr, 0, 32, 8},
       {"file ends inside a value", Counting(41, 7, 1), 4, 0, "AREAD", "d,1,20,0", nullptr, 33, 41, 10},
@@ -124,6 +117,8 @@ TEST_F(Transfers, PiecesLeaveWhatOneBufferLeaves) {
     const bool writing = std::string(s.method) == "AWRITE";
     EXPECT_EQ(std::make_tuple(whole.error, whole.position, writing ? whole.file.size() : whole.values.size()),
               std::make_tuple(s.error, s.position, s.size));
+    EXPECT_EQ(whole.values, s.values.value_or(whole.values));
+    EXPECT_EQ(whole.result, s.result < 0 ? whole.result : s.result);
     for (std::size_t piece : {1u, 3u, 7u, 10u, 16u}) {
       SCOPED_TRACE("pieces of " + std::to_string(piece) + " bytes");
       EXPECT_EQ(Run(s, piece), whole);

@@ -66,8 +66,7 @@ TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
     int writeError = 0; int records = 1;
   } cases[] = {
       // 16 bits: reversed on writing in the new mode only, on reading in both
-      {"SH", 2, false, {{300}}, "2C 01", {{11265}}}, {"SH", 2, true, {{300}}, "01 2C"},
-      {"SH", 1, false, {{300}}, "2C 01", {{11265}}}, {"SH", 1, true, {{300}}, "01 2C"}, {"SH", 0, true, {{300}}, "2C 01"},
+      {"SH", 2, false, {{300}}, "2C 01", {{11265}}}, {"SH", 2, true, {{300}}, "01 2C"}, {"SH", 0, true, {{300}}, "2C 01"},
       // integers: truncated, the low bytes of what does not fit, saturated past 32 bits; 24 bits range-checked
       {"SH", 0, false, {{70000}}, "70 11", {{4464}}}, {"-SH", 0, false, {{-2.9}}, "FE FF", {{-2}}},
       {"-SH", 0, false, {{1e30}}, "FF FF", {{-1}}}, {"BY", 2, true, {{2.9}}, "02", {{2}}},

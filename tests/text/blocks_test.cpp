@@ -9,7 +9,6 @@ namespace kfio::testing {
 namespace {
 
 using Lines = std::vector<std::string>;
-
 class BlockTest : public TextTest {
  public:
   // "NAME=value|..." through `method` (NAME$: a string member); the entry's status of the last one.
@@ -63,38 +62,29 @@ TEST_F(BlockTest, StopsStoresAndFailsInBothModes) {
   };
   int pages = 0;
   for (const auto& c : cases) {
-    for (bool newMode : {false, true}) {
-      SCOPED_TRACE(std::string(c.settings) + ": ASCII(" + c.args + ") on " + c.file + (newMode ? " (new mode)" : ""));
-      Fresh();
-      const std::string page = "W" + std::to_string(++pages);
-      host.NewPage(page, 1);
+    std::string page;
+    BothModes(std::string(c.settings) + ": ASCII(" + c.args + ") on " + c.file, "ASCII", [&] {
+      host.NewPage(page = "W" + std::to_string(++pages), 1);
       std::string args = c.args;
       if (const auto w = args.find('W'); w != std::string::npos) args.replace(w, 1, page);
       Prepare(c.file, c.offset);
-      ASSERT_EQ(Set(c.settings), 1u);
+      EXPECT_EQ(Set(c.settings), 1u);
       if (c.refuse) Refuse(op::kSetStringVar);
-      NewMode(newMode);
-      ExpectOutcome(Invoke(newMode ? "ASCII" : "READASCII", args), newMode ? c.byNew.value_or(c.byDefault) : c.byDefault);
-      Disarm();
+      return args;
+    }, c.byDefault, c.byNew.value_or(c.byDefault), [&] {
       EXPECT_EQ(host.StringVar('A'), c.text);
       EXPECT_EQ(Position(), c.position);
       EXPECT_EQ(Row(page), c.cells);
-    }
+    });
   }
 }
 
-// The listing and the reset of the sub-properties run as a script (tests/scripts/text_block).
-TEST_F(BlockTest, SubPropertiesBoundedAndSetThroughEitherName) {
-  EXPECT_EQ(Set("include$=ab|STOPSTRING$=z|tokens=-3|stopMode=6", "ReadAscii"), 1u);
+// The listing and the reset of the sub-properties run as the text_block script.
+TEST_F(BlockTest, SubPropertiesBoundedAndTextColumnsRefused) {
   NewMode(true);
   EXPECT_EQ(Set("READMODE=2"), 2u);  // refused as the bounded settings are
   EXPECT_EQ(TheFum().error.Int(), 12);
-  EXPECT_EQ(Set("READMODE=1"), 1u);
-  host.ClearOutput();
-  host.List("READASCII");
-  EXPECT_EQ(host.output, (Lines{"INCLUDE$\t\"ab\"", "EXCLUDE$\t\"\"", "READMODE\t1", "STOPCHAR$\t\"\"",
-                               "STOPSTRING$\t\"z\"", "NTOKENS\t-3", "TOKENS\t-3", "NLINES\t1", "LINES\t1",
-                               "STOPMODE\t6"}));
+  EXPECT_EQ(Set("readmode=1", "ReadAscii"), 1u);
   Call("RESET");
   // Every field goes in as a number, whatever the column's kind: a text column refuses it.
   host.NewPage("T", 1)->Column(1)->SetText(0, "t");

@@ -112,7 +112,6 @@ TEST_F(Readers, FailuresInBothModes) {
   } cases[] = {
       {"no nLine", "ab", 0, "TREAD", "A", {1024, 0, 2, none}, {10, 0, 10, none}, 0, {"old"}},
       {"nLine 0", "ab", 0, "TREAD", "A,0", {0, 0, 2, 0}, {12, 0, 12, miss}, 0, {"old"}},
-      {"nToken 0", "ab", 0, "READTOKEN", "A,0", {0, 0, 2, 0}, {12, 0, 12, miss}, 0, {"old"}},
       {"not a letter", "ab", 0, "TREAD", "9,1", {65, 0, 2, none}, {18, 0, 18, none}, 0, {"old"}},
       {"not a letter, kept", "ab", 0, "LREAD", "", {65, 0, 2, none}, {18, 0, 18, none}, 0, {"old"}, "LREAD", 9},
       {"host refuses", "ab\r\nc", 0, "LREAD", "A", {6, 0, 2, miss}, {20, 0, 20, miss}, 4, {"old"}, "refuse",
@@ -121,7 +120,6 @@ TEST_F(Readers, FailuresInBothModes) {
        "statFd"},
       {"read throws", "ab", 1, "READTOKEN", "A,1", {28, 5, 28, miss}, {28, E::hardIO, 28, miss}, 1, {"old"}, "readAt"},
       {"TRead, empty file", "", 0, "TREAD", "A,1", {0, 0, 0, 0}, {33, 0, 33, miss}, 0, {"old"}},
-      {"ReadToken, empty file", "", 0, "READTOKEN", "A,1", {0, 0, 0, 0}, {33, 0, 33, miss}, 0, {"old"}},
       {"last line from a later offset", "xyabc", 2, "LREAD", "A", {33, 0, 33, miss}, {33, 0, 33, miss}, 5, {"old"}},
       {"lines short of nLine", "ab\r\ncd", 2, "TREAD", "A,2", {33, 0, 33, miss}, {33, 0, 33, miss}, 6, {"old"}},
       {"nLineMode 3", "ab", 0, "LREAD", "A", {3, 0, 2, none}, {12, 0, 12, none}, 0, {"old"}, "NLINEMODE", 3},
