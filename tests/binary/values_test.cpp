@@ -29,11 +29,14 @@ TEST_F(Scalar, ReadsAndWritesUnderByteOrderAndSigned) {
   const std::tuple<bool, int, int, const char*, const char*, std::string, double, int> cases[] = {
       {false, 1, 0, "READ", "2", "\x12\x34", 4660, 0}, {false, 2, 0, "INTREAD", "4", "\x12\x34\x56\x78", 0x12345678, 0},
       {false, 2, 1, "READ", "3", "\xFF\xFF\xFE", -2, 0}, {false, 0, 1, "INTEGERREAD", "1", "\xFE", -2, 0},
-      {false, 0, 0, "READ", "4", "\xFF\xFF\xFF\xFF", 4294967295.0, 0}, {false, 2, 0, "FLOATREAD", "", "\x3F\x80\0\0"s, 1, 0},
-      {false, 0, 0, "DREAD", "", "\0\0\0\0\0\0\xF0\x3F"s, 1, 0}, {false, 2, 0, "LDREAD", "", "\0\0\0\0\0\0\0\x80\xFF\x3F"s, 1, 0},
+      {false, 0, 0, "READ", "4", "\xFF\xFF\xFF\xFF", 4294967295.0, 0},
+      {false, 2, 0, "FLOATREAD", "", Hex("3F 80 00 00"), 1, 0},
+      {false, 0, 0, "DREAD", "", Hex("00 00 00 00 00 00 F0 3F"), 1, 0},
+      {false, 2, 0, "LDREAD", "", Hex("00 00 00 00 00 00 00 80 FF 3F"), 1, 0},
       {false, 0, 0, "WRITE", "70000,2", "\x70\x11", 2, 0}, {false, 0, 1, "WRITE", "9000000,3", "\x40\x54\x89", 3, 34},
       {true, 1, 0, "INTWRITE", "300,2", "\x01\x2C", 2, 0}, {false, 2, 0, "WRITE", "258,4", "\0\0\x01\x02"s, 4, 0},
-      {false, 2, 0, "FLOATWRITE", "1", "\x3F\x80\0\0"s, 4, 0}, {false, 0, 0, "DWRITE", "-2", "\0\0\0\0\0\0\0\xC0"s, 8, 0},
+      {false, 2, 0, "FLOATWRITE", "1", Hex("3F 80 00 00"), 4, 0},
+      {false, 0, 0, "DWRITE", "-2", Hex("00 00 00 00 00 00 00 C0"), 8, 0},
   };
   for (const auto& [newMode, byteOrder, isSigned, method, args, bytes, result, error] : cases) {
     SCOPED_TRACE(std::string(method) + "(" + args + ")" + (newMode ? " new" : ""));
@@ -66,7 +69,8 @@ TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
     int writeError = 0; int records = 1;
   } cases[] = {
       // 16 bits: reversed on writing in the new mode only, on reading in both
-      {"SH", 2, false, {{300}}, "2C 01", {{11265}}}, {"SH", 2, true, {{300}}, "01 2C"}, {"SH", 0, true, {{300}}, "2C 01"},
+      {"SH", 2, false, {{300}}, "2C 01", {{11265}}}, {"SH", 2, true, {{300}}, "01 2C"},
+      {"SH", 0, true, {{300}}, "2C 01"},
       // integers: truncated, the low bytes of what does not fit, saturated past 32 bits; 24 bits range-checked
       {"SH", 0, false, {{70000}}, "70 11", {{4464}}}, {"-SH", 0, false, {{-2.9}}, "FE FF", {{-2}}},
       {"-SH", 0, false, {{1e30}}, "FF FF", {{-1}}}, {"BY", 2, true, {{2.9}}, "02", {{2}}},
@@ -84,7 +88,8 @@ TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
       {"F", 0, false, {{1.0 + 3 * 0x1p-24}}, "02 00 80 3F", {{1.0 + 0x1p-22}}},
       {"F", 0, false, {{1e300}}, "00 00 80 7F", {{inf}}},
       // 80 bits and BCD, whatever the byte order
-      {"LD", 0, false, {{-2.5}}, "00 00 00 00 00 00 00 A0 00 C0"}, {"LD", 1, false, {{0}}, "00 00 00 00 00 00 00 00 00 00"},
+      {"LD", 0, false, {{-2.5}}, "00 00 00 00 00 00 00 A0 00 C0"},
+      {"LD", 1, false, {{0}}, "00 00 00 00 00 00 00 00 00 00"},
       {"LD", 0, false, {{-0.0}}, "00 00 00 00 00 00 00 80 00 BC"},
       {"LD", 0, false, {{0x1p-1022}}, "00 00 00 00 00 00 00 80 01 3C"},
       {"LD", 0, false, {{0x1p-1074}}, "00 08 00 00 00 00 00 80 00 3C"},
@@ -139,7 +144,9 @@ TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
 TEST_F(Records, ReadRuns) {
   const double miss = kMissingValue;
   // args: after the page name.
-  const struct { std::string file; const char* args; Columns stored; int error; double result; int position; } cases[] = {
+  const struct {
+    std::string file; const char* args; Columns stored; int error; double result; int position;
+  } cases[] = {
       // records one after another
       {Counting(20), "3,BY|SH|2|BY", {{0, 6, 12}, {513, 2055, 3597}, {5, 11, 17}}, 0, 3, 18},
       {Counting(20), "5,SH|2", {{256, 1284, 2312, 3340, 4368}}, 0, 5, 18},  // the skip after the last is not read

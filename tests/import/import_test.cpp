@@ -103,7 +103,8 @@ class Imports : public FumTest {
 };
 
 // A SigmaWin sheet with the marker at 16 and base 0: its last column, its columns, its titles.
-std::string Win(uint16_t last, std::vector<WinColumn> columns, std::vector<std::pair<uint16_t, std::string>> titles = {}) {
+std::string Win(uint16_t last, std::vector<WinColumn> columns,
+                std::vector<std::pair<uint16_t, std::string>> titles = {}) {
   return WinFile{BaseFrom::kMarkerAt16, 0, last, std::move(columns), std::move(titles)}.Bytes();
 }
 // Two columns, two titles, and an empty cell whose bytes still hold a number before a full one: the column keeps
@@ -128,7 +129,8 @@ struct WavFile {
   operator std::string() const {
     const uint32_t align = channels * (bits / 8);
     std::string s = riff + Int(0, 4) + wave + fmt + Int(fmtSize, 4) + Int(tag, 2) + Int(channels, 2) + Int(rate, 4) +
-                    Int(rate * align, 4) + Int(align, 2) + Int(bits, 2) + std::string(fmtSize > 16 ? fmtSize - 16 : 0, '\0');
+                    Int(rate * align, 4) + Int(align, 2) + Int(bits, 2);
+    s += std::string(fmtSize > 16 ? fmtSize - 16 : 0, '\0');
     s += chunk + (chunk == "fact" ? Int(4, 4) + Int(0, 4) + "data" : "");
     return s + Int(dataSize < 0 ? samples.size() : static_cast<uint32_t>(dataSize), 4) + samples;
   }
@@ -182,7 +184,7 @@ TEST_F(Imports, ColumnsRefusalsAndFailuresInBothModes) {
           {"the marker at 16: base 0", Win(), done, {}, kWin, -1, "Volts"},
           {"the marker at 32: the base at 50", Win(BaseFrom::kMarkerAt32), done, {}, kWin, -1, "Volts"},
           {"no marker: the base at 80", Win(BaseFrom::kOffset80), done, {}, kWin, -1, "Volts"},
-          {"a cell area of 40 bytes is 2 cells", Win(0, {{0, {{1}, {2}}, 40}}, {{0, "T"}}), done, {}, "A[T]: 1,2", -1, "T"},
+          {"40 bytes of cells are 2 cells", Win(0, {{0, {{1}, {2}}, 40}}, {{0, "T"}}), done, {}, "A[T]: 1,2", -1, "T"},
           {"the file ends where a record would start", noTitles, done, {}, "A: 1 | B: 7,8 | C:", -1, kMarker},
           {"the file ends inside a column", cut, done, {}, "A: 1.5,.,.,.", -1, kMarker},
           {"a cell area of 4 GiB: missing values only as far as the bound past the end",
@@ -225,8 +227,7 @@ TEST_F(Imports, ColumnsRefusalsAndFailuresInBothModes) {
            "A: 0.25,0.5 | Data: 16777215,1", 50},
           {"stereo", WavFile{stereo, 2}, done, {}, "A: 0.25,0.5,0.75 | Left: 1,2,3 | Right: -1,-2,-3", 56},
           {"three channels stay interleaved", WavFile{stereo, 3}, done, {}, "A: 0.25,0.5 | Data: 1,-1,2,-2,3,-3", 56},
-          {"stereo, half a frame at the end", WavFile{stereo.substr(0, 6), 2}, done, {}, "A: 0.25 | Left: 1 | Right: -1",
-           50},
+          {"stereo, half a frame left", WavFile{stereo.substr(0, 6), 2}, done, {}, "A: 0.25 | Left: 1 | Right: -1", 50},
           {"an 18-byte fmt chunk", WavFile{mono, 1, 16, 4, 1, 18}, done, {}, all4, 54},
           {"a fact chunk", WavFile{mono, 1, 16, 4, 1, 16, "fact"}, done, {}, all4, 64},
           {"data size all ones", WavFile{mono, 1, 16, 4, 1, 16, "data", 0xFFFFFFFF}, done, {}, all4, 52},
@@ -247,7 +248,8 @@ TEST_F(Imports, ColumnsRefusalsAndFailuresInBothModes) {
           {"a rate of 0", WavFile{mono, 1, 16, 0}, refused, {}, "A:", 36},
           {"no wksname$", WavFile{mono}, {1024, 0, 2, -99}, {{10, 0, 10, -99}}, "A:", 0, "", "", ",%h"},
           {"an empty file", "", {4, 0, 4}, {{33, 0, 545}}, "A:", 20},
-          {"the file ends in the header", std::string(WavFile{mono}).substr(0, 35), {4, 0, 4}, {{33, 0, 545}}, "A:", 35},
+          {"the file ends in the header", std::string(WavFile{mono}).substr(0, 35), {4, 0, 4}, {{33, 0, 545}}, "A:",
+           35},
           {"the first Read fails", WavFile{mono}, {4, 5, 4}, {{28, kHardIO, 540}}, "A:", 20, "", "read:0"},
           {"ARead refuses a negative Skip", WavFile{mono}, {4, 0, 4}, {{12, 0, 524}}, "A:", 44, "", "SKIP=-1"},
           {"ARead's read fails: soft, as for ARead", WavFile{std::string(1 << 17, '\x01')}, {1157, 0, 0}, {{30, 0, 0}},

@@ -262,7 +262,9 @@ class WriteTest : public TextTest {
     };
   }
   // The file as it should be with `written` laid over it from offset 1.
-  static std::string After(const std::string& written) { return std::string(kBefore).replace(1, written.size(), written); }
+  static std::string After(const std::string& written) {
+    return std::string(kBefore).replace(1, written.size(), written);
+  }
 
   const std::pair<char, std::string> kVariables[5] = {
       {'A', "alpha"}, {'Z', "zz top"}, {'B', ""}, {'Q', "\"q\""}, {'L', std::string(300, 'v')}};

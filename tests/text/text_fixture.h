@@ -1,4 +1,5 @@
-// A fixture for the text readers: a file opened at an offset, A$ preset, and what a call stored, where it left the file and how often it stored.
+// A fixture for the text methods: a file opened at an offset, A$ and B$ preset, what a call stored, where it left
+// the file and how often it stored.
 #pragma once
 
 #include <algorithm>
