@@ -38,6 +38,13 @@ class Readers : public TextTest {
 };
 
 TEST_F(Readers, StoreAndLeaveThePosition) {
+  // 10000 values, the 5001st empty: values are stored in runs, and the read crosses a run's end and a gap.
+  std::string many;
+  Cells values;
+  for (int i = 0; i < 10000; ++i) {
+    values.push_back(i == 5000 ? "" : std::to_string(i));
+    many += values.back() + (i % 7 == 6 ? "\r\n" : ",");
+  }
   // args: % stands for a new page or dataset; stored: A$ as the host holds it (a NUL ends it), the new row of
   // the page, or the elements of the dataset.
   const struct {
@@ -87,6 +94,9 @@ TEST_F(Readers, StoreAndLeaveThePosition) {
       {"1\0,2"s, "LINEROW", "%", 2, 4, {"1", "2"}},
       {"1\r\n2", "LINEROW", "%", 2, 3, {"1", ""}, 0, 0, 13},  // the field open at the stop is stored empty
       {"1\n2\r\n", "LINEROW", "%", 2, 5, {"1", "2"}, 0, 0, 10},  // an LF that is both counts once
+      // one field as long as the piece that holds it
+      {std::string(4 << 20, '7') + ",5", "LINEROW", "%", 2, (4 << 20) + 2, {"inf", "5"}},
+      {many, "READARRAY", "%,1,10000", 10000, static_cast<int>(many.size()), values},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.method) + "(" + c.args + ") on " + c.file.substr(0, 20));
@@ -185,49 +195,21 @@ TEST_F(Readers, LetterKeptBetweenCalls) {
   EXPECT_EQ(host.StringVar('A'), "old");
 }
 
-TEST_F(Readers, EachCallWritesTheRowBelowTheLongestColumn) {
+TEST_F(Readers, EachCallWritesTheRowBelowTheLongestColumnAndReadRowKeepsItsCount) {
   refhost::HostPage* page = host.NewPage("W", 2);
   page->Column(2)->Resize(3);  // column 1 is empty; column 2 reaches row 3
   page->Column(2)->SetText(0, "t");  // a text column gets the field's text
-  Prepare("1,ab,3\r\n4,5\r\n");
+  Prepare("1,ab,3\r\n4,5\r\n6,7,8,9");
   EXPECT_EQ(Invoke("READROW", "W,3").result, 3);
   EXPECT_EQ(Invoke("LINEROW", "W").result, 2);
+  EXPECT_EQ(Invoke("READROW", "W").result, 3);  // the count kept from the first call
+  EXPECT_EQ(Position(), 19);
   EXPECT_EQ(page->ColumnCount(), 3);  // one added for the third field
   EXPECT_EQ(Row("W", 3), (Cells{"1", "ab", "3"}));
   EXPECT_EQ(Row("W", 4), (Cells{"4", "5", ""}));
+  EXPECT_EQ(Row("W", 5), (Cells{"6", "7", "8"}));
   EXPECT_TRUE(page->Column(2)->HoldsText(4));
   EXPECT_FALSE(page->Column(1)->HoldsText(3));
-}
-
-TEST_F(Readers, ReadRowKeepsItsCountBetweenCalls) {
-  host.NewPage("W", 1);
-  Prepare("1,2,3,4,5,6,7");
-  EXPECT_EQ(Invoke("READROW", "W,2").result, 2);
-  EXPECT_EQ(Invoke("READROW", "W").result, 2);
-  EXPECT_EQ(Row("W", 1), (Cells{"3", "4"}));
-  EXPECT_EQ(Position(), 8);
-}
-
-// Values are stored in runs: a long read crosses a run's end and a gap.
-TEST_F(Readers, ReadArrayAcrossRunsAndGaps) {
-  std::string file;
-  for (int i = 0; i < 10000; ++i) file += (i == 5000 ? "" : std::to_string(i)) + (i % 7 == 6 ? "\r\n" : ",");
-  Prepare(file);
-  ExpectOutcome(Invoke("READARRAY", "D,1,10000"), {0, 0, 0, 10000});
-  const refhost::HostDataset* d = host.Dataset("D");
-  ASSERT_NE(d, nullptr);
-  EXPECT_EQ(d->Size(), 10000);
-  for (int i : {0, 4095, 4096, 4999, 5001, 9999}) EXPECT_EQ(d->Value(i), i) << i;
-  EXPECT_EQ(d->Value(5000), kMissingValue);
-}
-
-// One field as long as the file: the piece holds it, nothing more.
-TEST_F(Readers, OneLineWithoutBreaks) {
-  host.NewPage("W", 1);
-  Prepare(std::string(4 << 20, '7') + ",5");
-  ExpectOutcome(Invoke("LINEROW", "W"), {0, 0, 0, 2});
-  EXPECT_EQ(host.Page("W")->Column(1)->Value(0), HUGE_VAL);
-  EXPECT_EQ(Row("W", 0)[1], "5");
 }
 
 TEST_F(Readers, OnlyTheLineReadersSendTheAfterMethodNotice) {  // ASCII is no line reader
