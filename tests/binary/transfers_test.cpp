@@ -27,8 +27,7 @@ struct Scenario {
 
 class Transfers : public BinaryTest {
  public:
-  // A fresh state with in.bin holding `bytes` open under nBytes, Skip and Signed, the dataset d empty, no out.bin
-  // and no calls recorded; answers the file's handle.
+  // A fresh state with in.bin (`bytes`) open, d empty, no out.bin, no calls recorded; answers the handle.
   int Open(const std::string& bytes, int nBytes = 1, int skip = 0, int isSigned = 0) {
     Fresh();
     if (refhost::HostDataset* d = host.Dataset("d")) d->Resize(0);
@@ -41,8 +40,7 @@ class Transfers : public BinaryTest {
     host.commands.clear();
     return h;
   }
-  // Runs a scenario through pieces of `pieceBytes` (0: one buffer for the whole transfer); a write takes d's
-  // twelve values into out.bin.
+  // A scenario in pieces of `pieceBytes` (0: one buffer); a write takes d's twelve values into out.bin.
   Left Run(const Scenario& s, std::size_t pieceBytes) {
     Open(s.bytes, s.nBytes, s.skip);
     if (pieceBytes != 0) XoBulk::SetPieceBytes(pieceBytes);

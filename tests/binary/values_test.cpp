@@ -60,7 +60,7 @@ class Records : public BinaryTest {
 };
 
 // Records of one field show what each type makes of a value, through the array coders (the per-value coders agree
-// with them: see type_converter_test); records of several, how fields and records follow each other.
+// with them: see coders_test); records of several, how fields and records follow each other.
 TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
   const double inf = HUGE_VAL, nan = std::nan("");
   // readBack: when it differs from the values.

@@ -27,8 +27,7 @@ struct Case {
   // "read:N", "seek:N", "stat:N": the (N+1)-th such system call fails with EIO; "cell:N", "column:N", "getvar:N":
   // the host refuses the (N+1)-th text cell, added column or string variable fetch; "NAME=V": the script's setting.
   std::string fault = "";
-  // %w stands for the page, %h for the file's handle; null: "%w" for Mathematica, so that the file is the current
-  // one, "%w,%h" for the others, with another file current.
+  // %w: the page, %h: the file's handle; null: "%w" for Mathematica (the file current), else "%w,%h".
   const char* args = nullptr;
 };
 
@@ -156,8 +155,7 @@ TEST_F(Imports, ColumnsRefusalsAndFailuresInBothModes) {
   const std::pair<const char*, std::vector<Case>> tables[] = {
       {"MATHEMATICA", {
           {"a flat list", "{1, 2.5, 3*^-4}", done, {}, "A$: 1,2.5,3E-4 | B$:", 15},
-          {"a list of lists", lists, done, {}, "A$: 1,2 | B$: 3,4,5", 19},
-          {"by hFile", lists, done, {}, "A$: 1,2 | B$: 3,4,5", 19, "", "", "%w,%h"},
+          {"a list of lists, by hFile", lists, done, {}, "A$: 1,2 | B$: 3,4,5", 19, "", "", "%w,%h"},
           {"a third inner list adds a column", "{{1},{2},{3}}", done, {}, "A$: 1 | B$: 2 | C$: 3", 13},
           {"a million braces", std::string(1'000'000, '{'), refused, {}, "A: | B:", 3},
           {"no brace", "1, 2", refused, {}, "A: | B:", 0},

@@ -9,6 +9,7 @@ namespace kfio::testing {
 namespace {
 
 using Lines = std::vector<std::string>;
+
 class BlockTest : public TextTest {
  public:
   // "NAME=value|..." through `method` (NAME$: a string member); the entry's status of the last one.
@@ -72,6 +73,7 @@ TEST_F(BlockTest, StopsStoresAndFailsInBothModes) {
       if (c.refuse) Refuse(op::kSetStringVar);
       return args;
     }, c.byDefault, c.byNew.value_or(c.byDefault), [&] {
+      EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), op::kAfterMethod), 0);  // no after-method notice
       EXPECT_EQ(host.StringVar('A'), c.text);
       EXPECT_EQ(Position(), c.position);
       EXPECT_EQ(Row(page), c.cells);
@@ -107,13 +109,11 @@ class WksBlockTest : public TextTest {
   }
   // Rows 1 to 4 as "A B C|...", without the rows after the last that changed.
   std::string Cells() const {
-    const refhost::HostPage* page = host.Page("w");
     std::string rows, kept;
     for (int r = 0; r < 4; ++r) {
-      const std::string row =
-          page->Column(1)->Text(r) + " " + page->Column(2)->Text(r) + " " + page->Column(3)->Text(r);
-      rows += (r > 0 ? "|" : "") + row;
-      if (row != "9 9 9") kept = rows;
+      const Lines cells = Row("w", r);
+      rows += (r > 0 ? "|" : "") + cells[0] + " " + cells[1] + " " + cells[2];
+      if (!rows.ends_with("9 9 9")) kept = rows;
     }
     return kept;
   }

@@ -105,7 +105,9 @@ TEST_F(Readers, StoreAndLeaveThePosition) {
     Prepare(c.file, c.offset, c.lineMode, c.listSep);
     NewMode(c.newMode);
     ExpectOutcome(Invoke(c.method, args), {0, 0, 0, c.result});
-    EXPECT_EQ(Stores(), c.args[0] == '%' ? 0 : 1);  // a line reader stores once, with every line read
+    // A line reader stores once, with every line read, and sends the after-method notice; a row reader neither.
+    EXPECT_EQ(Stores(), c.args[0] == '%' ? 0 : 1);
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), op::kAfterMethod), c.args[0] == '%' ? 0 : 1);
     EXPECT_EQ(Stored(c.method, c.args), c.stored);
     EXPECT_EQ(Position(), c.position);
   }
@@ -212,25 +214,12 @@ TEST_F(Readers, EachCallWritesTheRowBelowTheLongestColumnAndReadRowKeepsItsCount
   EXPECT_FALSE(page->Column(1)->HoldsText(3));
 }
 
-TEST_F(Readers, OnlyTheLineReadersSendTheAfterMethodNotice) {  // ASCII is no line reader
-  host.NewPage("W", 1);
-  const std::tuple<const char*, const char*, long> cases[] = {
-      {"LINEROW", "W", 0}, {"READROW", "W,2", 0}, {"READARRAY", "D,1,2", 0}, {"ASCII", "A", 0}, {"LREAD", "A", 1}};
-  for (auto [method, args, notices] : cases) {
-    Prepare("1,2\r\n");
-    double r = 0;
-    host.Call(method, args, r);
-    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), op::kAfterMethod), notices) << method;
-  }
-}
-
 // Every case writes into this file at offset 1.
 const std::string kBefore = "#####";
 
 class WriteTest : public TextTest {
  public:
-  // Opens the file in `mode` at offset 1 with the variables set; counts the
-  // fetches of a variable (4114), which the host refuses when `refuse`.
+  // Opens the file in `mode` at offset 1, the variables set; counts their fetches, refused when `refuse`.
   void PrepareWrite(int lineMode, int mode = 2, bool refuse = false) {
     OpenFile(MakeFile("w.txt", kBefore), mode);
     Invoke("SETPOS", "1");
