@@ -1,6 +1,5 @@
-// Below the methods: the record template parser, and the array coders against the per-value ones. What each type
-// makes of a value, on disk and back, is in values_test; a bad BCD digit and a width with no coder in the arrays
-// are in transfers_test.
+// The record template parser; the array coders against the per-value ones. What each type makes of a value is in
+// values_test; a bad BCD digit and a width with no coder in the arrays, in transfers_test.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -30,13 +29,9 @@ std::string Parsed(const std::string& text) {
          std::to_string(t.trailingSkip);
 }
 
-std::string Repeat(const std::string& item, int n) {
-  std::string s;
-  for (int i = 0; i < n; ++i) s += item;
-  return s;
-}
-
 TEST(Template, ItemsFaultsAndLimits) {
+  std::string values, skips;  // 10,000 items
+  for (int i = 0; i < 9999; ++i) values += "BY|", skips += "1|";
   const std::pair<std::string, std::string> cases[] = {
       // Only the start of a type word decides; "-" belongs to the word.
       {"BYTES|SH|TEN|LO|F|DBL|LD|BC", "BYTE*1 SHORT*1 TBYTE*1 LONG*1 FLOAT*1 DOUBLE*1 LDOUBLE*1 BCD*1 =42/8/0"},
@@ -56,13 +51,12 @@ TEST(Template, ItemsFaultsAndLimits) {
       {"LO4294967295", "too large"}, {"4294967295|BY", "too large"}, {"BY4294967296", "too large"},
       {"BY99999999999999999999999", "too large"}, {"BY4097", "too large"}, {"16777216|BY", "too large"},
       {"BY4096", "BYTE*4096 =4096/4096/0"}, {"16777215|BY", "skip*16777215 BYTE*1 =16777216/1/0"},
-      {Repeat("BY|", 9999) + "BY", "too large"},
+      {values + "BY", "too large"},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(Parsed(text), expected) << text;
 
-  // 10,000 items, mostly skips.
   RecordTemplate t;
-  ASSERT_EQ(ParseTemplate(Repeat("1|", 9999) + "BY", t), TemplateFault::kNone);
+  ASSERT_EQ(ParseTemplate(skips + "BY", t), TemplateFault::kNone);
   EXPECT_EQ(t.fields.size(), 10000u);
   EXPECT_EQ(t.recordSize, 10000u);
 }
@@ -97,8 +91,7 @@ TEST(TypeConverterArray, AgreesWithTheRoutinesPerValue) {
     for (int setting = 0; setting < 12; ++setting) {
       const int order = setting % 3;
       const bool isSigned = setting / 3 % 2, newMode = setting / 6;
-      SCOPED_TRACE(::testing::Message() << kind << "/" << size << " order " << order << " signed " << isSigned
-                                        << " new " << newMode);
+      SCOPED_TRACE(::testing::Message() << kind << "/" << size << " order " << order << isSigned << newMode);
       const std::size_t stride = size + 3;
       Bytes image(stride * kCount);
       for (unsigned char& b : image) b = static_cast<unsigned char>(rng());

@@ -12,17 +12,8 @@ namespace {
 
 using namespace std::string_literals;
 
-class Scalar : public BinaryTest {
- public:
-  // A fresh state with `file` open in `mode` under ByteOrder and Signed.
-  void Prepare(const std::string& file, int mode, int byteOrder, int isSigned) {
-    Fresh();
-    std::filesystem::remove(Path("f.bin"));
-    OpenFile(mode == 1 ? Path("f.bin") : MakeFile("f.bin", file), mode);
-    host.SetNumber("BYTEORDER", byteOrder);
-    host.SetNumber("SIGNED", isSigned);
-  }
-};
+using Scalar = BinaryTest;
+using Records = BinaryTest;
 
 TEST_F(Scalar, ReadsAndWritesUnderByteOrderAndSigned) {
   // new mode, ByteOrder, Signed, method, arguments, the bytes read or written, the result, Error
@@ -41,23 +32,16 @@ TEST_F(Scalar, ReadsAndWritesUnderByteOrderAndSigned) {
   for (const auto& [newMode, byteOrder, isSigned, method, args, bytes, result, error] : cases) {
     SCOPED_TRACE(std::string(method) + "(" + args + ")" + (newMode ? " new" : ""));
     const bool writing = std::string(method).find("WRITE") != std::string::npos;
-    Prepare(writing ? "" : bytes, writing, byteOrder, isSigned);
+    Fresh();
+    OpenFile(MakeFile("f.bin", writing ? "" : bytes), writing);
+    host.SetNumber("BYTEORDER", byteOrder);
+    host.SetNumber("SIGNED", isSigned);
     NewMode(newMode);
     ExpectOutcome(Invoke(method, args), {error, 0, 0, result});
     Fresh();
     EXPECT_EQ(Contents("f.bin"), bytes);
   }
 }
-
-class Records : public BinaryTest {
- public:
-  // A fresh state with out.bin, new and empty, open for writing, or in.bin open for reading.
-  void OpenOutput(bool writing = true) {
-    Fresh();
-    std::filesystem::remove(Path("out.bin"));
-    writing ? OpenFile(Path("out.bin"), 1) : OpenFile(MakeFile("in.bin", Counting(10)));
-  }
-};
 
 // Records of one field show what each type makes of a value, through the array coders (the per-value coders agree
 // with them: see coders_test); records of several, how fields and records follow each other.
@@ -89,7 +73,6 @@ TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
       {"F", 0, false, {{1e300}}, "00 00 80 7F", {{inf}}},
       // 80 bits and BCD, whatever the byte order
       {"LD", 0, false, {{-2.5}}, "00 00 00 00 00 00 00 A0 00 C0"},
-      {"LD", 1, false, {{0}}, "00 00 00 00 00 00 00 00 00 00"},
       {"LD", 0, false, {{-0.0}}, "00 00 00 00 00 00 00 80 00 BC"},
       {"LD", 0, false, {{0x1p-1022}}, "00 00 00 00 00 00 00 80 01 3C"},
       {"LD", 0, false, {{0x1p-1074}}, "00 08 00 00 00 00 00 80 00 3C"},
@@ -124,7 +107,8 @@ TEST_F(Records, EveryTypeInEveryByteOrderOnDiskAndBack) {
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.layout << " order " << c.byteOrder << (c.newMode ? " new mode " : " ")
                                       << ::testing::PrintToString(c.values));
-    OpenOutput();
+    Fresh();
+    OpenFile(MakeFile("out.bin", ""), 1);
     const std::string source = NewPage(c.values);
     host.SetNumber("BYTEORDER", c.byteOrder);
     NewMode(c.newMode);

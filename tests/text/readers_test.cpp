@@ -1,6 +1,5 @@
-// The line, token, character and row readers: what each stores under every nLineMode and ListSep, the position
-// after it, and every failure in both error modes. TWrite and LWrite: the bytes on disk for every kind of argument
-// and nLineMode, the position after, the string-variable fetch, and the failures in both error modes.
+// The line, token, character and row readers, TWrite and LWrite: what each stores or writes under every nLineMode
+// and ListSep, the position after it, the string variables it fetches, and every failure in both error modes.
 #include <cctype>
 #include <cmath>
 
@@ -185,16 +184,12 @@ TEST_F(Readers, FailuresInBothModes) {
   }
 }
 
+// LRead keeps its letter between calls; ReadToken's letter is its own.
 TEST_F(Readers, LetterKeptBetweenCalls) {
   Prepare("l1\r\nl2\r\nl3,x\r\n");
-  EXPECT_EQ(Invoke("LREAD", "b").status, 0);
-  EXPECT_EQ(Invoke("LREAD", "").status, 0);
-  EXPECT_EQ(host.StringVar('B'), "l2");
-  EXPECT_EQ(Invoke("READTOKEN", "C,1").status, 0);
-  EXPECT_EQ(Invoke("LREAD", ",").status, 0);  // the token reader's letter is its own
-  EXPECT_EQ(host.StringVar('B'), "x");
-  EXPECT_EQ(host.StringVar('C'), "l3,");
-  EXPECT_EQ(host.StringVar('A'), "old");
+  for (const auto& [method, args] : {std::pair{"LREAD", "b"}, {"LREAD", ""}, {"READTOKEN", "C,1"}, {"LREAD", ","}})
+    EXPECT_EQ(Invoke(method, args).status, 0) << method << "(" << args << ")";
+  EXPECT_EQ((Cells{host.StringVar('A'), host.StringVar('B'), host.StringVar('C')}), (Cells{"old", "x", "l3,"}));
 }
 
 TEST_F(Readers, EachCallWritesTheRowBelowTheLongestColumnAndReadRowKeepsItsCount) {
@@ -243,9 +238,8 @@ class WriteTest : public TextTest {
 };
 
 TEST_F(WriteTest, WritesInBothModes) {
-  // args: as the script writes them; written: what reached the file; fetches: of a string variable, which the host
-  // refuses when `refuse`; byDefault, byNew: none for a success, which answers the length written; setting:
-  // "half": half the bytes of a write go.
+  // args: as the script writes them; written: what reached the file; fetches: of a string variable, refused when
+  // `refuse`; byDefault, byNew: none for a success (the length written); setting "half": half of a write goes.
   const struct {
     const char* method; std::string args; int lineMode; std::string written; int fetches = 0; bool refuse = false;
     std::optional<Expect> byDefault = {}, byNew = {}; const char* setting = ""; int openMode = 2;
