@@ -1,4 +1,5 @@
-// A fixture for the text readers: a file opened at an offset, A$ preset, and what a call stored, where it left the file and how often it stored.
+// A fixture for the text methods: a file opened at an offset, A$ and B$ preset, what a call stored, where it left
+// the file and how often it stored.
 #pragma once
 
 #include <algorithm>
@@ -12,14 +13,28 @@ inline constexpr double miss = kMissingValue, none = -99;
 
 class TextTest : public FumTest {
  public:
-  // Opens `bytes` at `offset` under the line mode and separator; A$ = "old".
+  // Opens `bytes` at `offset` under the line mode and separator; A$ = B$ = "old".
   void Prepare(const std::string& bytes, int offset = 0, int lineMode = 0, int listSep = ',') {
     OpenFile(MakeFile("t.txt", bytes));
     if (offset != 0) Invoke("SETPOS", std::to_string(offset));
     host.SetNumber("NLINEMODE", lineMode);
     host.SetNumber("LISTSEP", listSep);
     host.SetStringVar('A', "old");
+    host.SetStringVar('B', "old");
     host.ClearCalls();
+  }
+  // Arms what a case asks for: "readAt", "statFd", "seek": the (value+1)-th such call fails with EIO; "refuse":
+  // the host refuses service `value`; "pieces": transfers in 2-byte pieces; else the setting is given `value`.
+  void Arm(const std::string& what, int value = 0) {
+    using C = fault::Call;
+    if (what == "readAt" || what == "statFd" || what == "seek")
+      fault::Fail(what == "readAt" ? C::readAt : what == "seek" ? C::seek : C::statFd, EIO, value);
+    else if (what == "refuse")
+      Refuse(value);
+    else if (what == "pieces")
+      XoBulk::SetPieceBytes(2);
+    else if (!what.empty())
+      host.SetNumber(what, value);
   }
   int Position() { return static_cast<int>(Invoke("GETPOS", "").result); }
   // Every cell of one row of a page as text ("" where none was written).
