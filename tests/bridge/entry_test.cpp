@@ -124,6 +124,9 @@ TEST(Entry, ArgumentCuttingAndTooManyArguments) {
   EXPECT_EQ(result, 8.0);
   EXPECT_EQ(std::make_pair(TheErrorLog().LastErrorId(), LoggedText()), std::make_pair(900, std::string("XoListAll")));
   EXPECT_STREQ(TheFum().listAll.Argument(1)->GetText(), "p");
+  // A method that takes no arguments refuses any.
+  EXPECT_EQ(host.Call("CLOSEALL", "5", result), 2u);
+  EXPECT_EQ(std::make_pair(TheErrorLog().LastErrorId(), LoggedText()), std::make_pair(900, std::string("XoCloseAll")));
 }
 
 TEST(Entry, BadCallsAnswerFailure) {

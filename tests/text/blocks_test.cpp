@@ -123,8 +123,8 @@ TEST_F(WksBlockTest, LinesStopsAndFailuresInBothModes) {
   const std::string f = "1,2,3\n4 5 6\n";
   const int hardIO = E::hardIO;
   // byNew: none, as the default mode; fault: "closed": no current file; "seek:N", "readAt:N": the (N+1)-th seek or
-  // read fails (a call seeks for GetPos, the stream's start, after each line read, and for SetPos). A token that
-  // is no number, the end of the file and a FILENAME that opens nothing run as a script (tests/scripts/wks_block).
+  // read fails (a call seeks for GetPos, the stream's start, after each line read, and for SetPos); "nofile": a
+  // FILENAME that opens nothing.
   const struct {
     const char *label; std::string file; const char* args; Expect byDefault; std::optional<Expect> byNew;
     std::string cells; int position; std::string z = "old"; int offset = 0; int listSep = ','; std::string fault = "";
@@ -142,6 +142,11 @@ TEST_F(WksBlockTest, LinesStopsAndFailuresInBothModes) {
       {"CR LF", "1\r\n2\r\n", "w,1,1,1,2", {0, 0, 0, 2}, {}, "1 9 9|2 9 9", 6},
       {"columns the page lacks", "1 2 3\n", "w,3,5,1,1", {0, 0, 0, 1}, {}, "9 9 1", 6},
       {"a row before the first", "5\n6\n", "w,1,1,0,1", {0, 0, 0, 2}, {}, "6 9 9", 4},
+      {"a header line", "a,b\n1,2\n", "w,1,2,1,2", {1031, 0, 0, 0}, {}, "", 4, "a,b"},
+      {"number characters that are no number", "1,2\n-,3\n", "w,1,2,1,2", {1031, 0, 0, 1}, {}, "1 2 9", 8, ""},
+      {"the end of the file", "1\n2\n", "w,1,1,1,0", {1030, 0, 0, 2}, {{33, 0, 33, 2}}, "1 9 9|2 9 9", 4},
+      {"a FILENAME that opens nothing", f, "w,1,3,1,2", {1026, 0, 0, 0}, {}, "", 0, "old", 0, ',',
+       "nofile"},
       {"no current file", f, "w,1,3,1,2", {4, 9, 4, 0}, {{14, 0, 526, 0}}, "", -99, "old", 0, ',', "closed"},
       {"SetPos fails", f, "w,1,3,1,2", {4, 5, 4, 2}, {{27, hardIO, 539, 2}}, "1 2 3|4 5 6", 0, "old", 0, ',', "seek:4"},
       {"a read after two lines fails", "1\n2\n", "w,1,1,1,0", {1157, 5, 2, 2}, {{30, hardIO, 30, 2}}, "1 9 9|2 9 9", 4,
@@ -155,6 +160,7 @@ TEST_F(WksBlockTest, LinesStopsAndFailuresInBothModes) {
       Prepare(c.file, c.offset, 0, c.listSep);
       host.SetStringVar('Z', "old");
       if (c.fault == "closed") Call("CLOSE");
+      if (c.fault == "nofile") host.SetString("FILENAME", Path("no/such.csv"));
       hFile = Number("HFILE");
       host.SetNumber("NBYTES", 2);
       if (const auto colon = c.fault.find(':'); colon != std::string::npos)
