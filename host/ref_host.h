@@ -47,7 +47,8 @@ class RefHost {
   uint32_t Raw(const char* objectName, char* memberName, void* value, uint16_t command);
 
   // ---- Host state ----
-  // Lines the module printed (4096), in order; echoed to stdout when `echo`.
+  // Lines the module printed (4096), in order; when `echo`, written to stdout
+  // instead.
   std::vector<std::string> output;
   bool echo = false;
   void ClearOutput() { output.clear(); }

@@ -9,8 +9,14 @@
 namespace refhost {
 
 uint64_t RefHost::PrintLine(const char* line) {
-  output.emplace_back(line != nullptr ? line : "");
-  if (echo) std::cout << output.back() << '\n';
+  const char* text = line != nullptr ? line : "";
+  // An echoed line is not kept as well: a long script would grow the list
+  // without bound.
+  if (echo) {
+    std::cout << text << '\n';
+  } else {
+    output.emplace_back(text);
+  }
   return 0;
 }
 

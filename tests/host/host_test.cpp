@@ -155,6 +155,13 @@ TEST(ModuleCalls, CountsFlagObjectNamesAndAFullStringBuffer) {
             std::make_tuple(uint16_t(kfio::cmd::kCallMethod | 0x8000), false, std::string("READTOKEN"),
                             std::string("A, 2")));
   EXPECT_EQ(host.output, std::vector<std::string>(3, "from module"));
+  host.echo = true;  // an echoed line goes to stdout and is not kept
+  host.recordCalls = false;
+  host.ClearCalls();
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(host.GetCount("X", number), 1u);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "from module\n");
+  EXPECT_EQ(std::make_pair(host.output.size(), host.calls.size()), std::make_pair(std::size_t{3}, std::size_t{0}));
   fakeStringOut.assign(kfio::kMaxStringValue, 'z');  // a module may fill the whole host string buffer
   std::string text;
   EXPECT_EQ(host.GetString("FileName", text), 1u);
