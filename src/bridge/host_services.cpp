@@ -1,7 +1,7 @@
 // The module's side of the host services.
 #include "bridge/host_services.h"
 
-#include <cctype>
+#include "kutl/names.h"
 
 namespace kfio {
 
@@ -36,7 +36,7 @@ std::string FormatNumber(double value) {
 }
 
 int LetterIndex(char letter) {
-  const int c = std::toupper(static_cast<unsigned char>(letter));
+  const char c = kutl::UpperAscii(letter);  // no locale: a letter is A to Z
   return (c >= 'A' && c <= 'Z') ? c - 'A' : -1;
 }
 

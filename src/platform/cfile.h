@@ -41,7 +41,15 @@ struct CFileStatus {
 //    the entry point runs at the start of every host call) takes the file's
 //    status again and drops the buffer when size or modification time
 //    (nanoseconds) differ from the snapshot, so another process's changes
-//    made between two host calls are seen.
+//    made between two host calls are seen. A length query takes the status
+//    too, and vouches for the buffer when the snapshot holds.
+//    One exception keeps a script's tight loop of reads free of that system
+//    call, which would cost more than the read: when this object was last
+//    looked at less than kQuickNs ago and its snapshot was confirmed less
+//    than kFreshNs ago, the snapshot stands without asking (and a length
+//    query answers its size). Whatever a script does to have another process
+//    change the file (run a program, wait for one) takes longer than
+//    kQuickNs, and a writer running beside a loop is seen within kFreshNs.
 // A Write drops the object's own buffer and writes at the logical position.
 //
 // The inline reads (Read, ReadRun, GetByte, PeekByte) serve bytes with one
@@ -163,6 +171,8 @@ class CFile : public CObject {
 
  private:
   static constexpr std::size_t kBufferSize = 64 * 1024;
+  static constexpr uint64_t kQuickNs = 10'000;
+  static constexpr uint64_t kFreshNs = 1'000'000;
   static uint64_t s_readEpoch;
 
   bool BufferTrusted() const { return m_seenEpoch == s_readEpoch && m_bufGeneration == *m_pWriteGeneration; }
@@ -182,6 +192,9 @@ class CFile : public CObject {
   void Revalidate();
   // The buffered bytes still match the file as `info` describes it.
   bool SnapshotHolds(const sys::FileInfo& info) const;
+  // The snapshot may stand unasked: a look in quick succession (see above).
+  // Marks this look's time.
+  bool SnapshotStands() const;
   bool Fill();  // false at the end of the file
   uint64_t LogicalPosition() const {
     return m_bufOffset + static_cast<uint64_t>(m_bufNext - m_buffer.get());
@@ -208,6 +221,8 @@ class CFile : public CObject {
   uint64_t m_fillSize = 0;
   int64_t m_fillMtimeSec = 0;
   int64_t m_fillMtimeNsec = 0;
+  mutable uint64_t m_lookNs = 0;      // the last look at the buffer's snapshot
+  mutable uint64_t m_snapshotNs = 0;  // the last time the OS confirmed it
 };
 
 }  // namespace kfio

@@ -31,12 +31,25 @@ bool CFile::SnapshotHolds(const sys::FileInfo& info) const {
          (info.size == m_fillSize && info.mtimeSec == m_fillMtimeSec && info.mtimeNsec == m_fillMtimeNsec);
 }
 
+bool CFile::SnapshotStands() const {
+  if (m_bufLimit == m_buffer.get() || m_bufGeneration != *m_pWriteGeneration) return false;
+  const uint64_t now = sys::g_clockNs();
+  const bool quick = now - m_lookNs < kQuickNs && now - m_snapshotNs < kFreshNs;
+  m_lookNs = now;
+  return quick;
+}
+
 void CFile::Revalidate() {
   if (m_bufGeneration != *m_pWriteGeneration) DropBuffer();
   if (m_seenEpoch == s_readEpoch) return;
-  sys::FileInfo info;
-  if (m_bufLimit != m_buffer.get() && (sys::g_calls.statFd(m_hFile, info) != 0 || !SnapshotHolds(info)))
-    DropBuffer();
+  if (m_bufLimit != m_buffer.get() && !SnapshotStands()) {
+    sys::FileInfo info;
+    if (sys::g_calls.statFd(m_hFile, info) != 0 || !SnapshotHolds(info)) {
+      DropBuffer();
+    } else {
+      m_snapshotNs = m_lookNs;
+    }
+  }
   m_seenEpoch = s_readEpoch;
 }
 
@@ -56,6 +69,7 @@ bool CFile::Fill() {
   m_fillSize = info.size;
   m_fillMtimeSec = info.mtimeSec;
   m_fillMtimeNsec = info.mtimeNsec;
+  m_lookNs = m_snapshotNs = sys::g_clockNs();
   return got != 0;
 }
 
@@ -182,12 +196,20 @@ uint64_t CFile::GetPosition() const {
 
 uint64_t CFile::GetLength() const {
   CheckOpen();
+  // Every text reader asks for the length first, once a call.
+  if (SnapshotStands()) {
+    m_seenEpoch = s_readEpoch;
+    return m_fillSize;
+  }
   sys::FileInfo info;
   if (int err = sys::g_calls.statFd(m_hFile, info)) CFileException::ThrowOsError(err, m_strFileName);
   // This look at the file is as fresh as the buffer's check in this call
-  // epoch would be: a reader that asks for the length first (every text
-  // reader does) then pays one system call a call, not two.
-  if (SnapshotHolds(info)) m_seenEpoch = s_readEpoch;
+  // epoch would be: a reader that asks for the length first then pays one
+  // system call a call, not two.
+  if (SnapshotHolds(info)) {
+    m_seenEpoch = s_readEpoch;
+    m_snapshotNs = m_lookNs;
+  }
   return info.size;
 }
 

@@ -1,6 +1,7 @@
 // The system-call table on POSIX.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -126,5 +127,12 @@ int OsFullPath(const char* path, std::string& out) {
 constexpr SystemCalls kOsCalls = {OsOpen,     OsSetBlocking, OsClose, OsReadAt,   OsWriteAt, OsTruncate,
                                   OsSeek,     OsStatFd,      OsStatPath, OsUnlink, OsFullPath};
 SystemCalls g_calls = kOsCalls;
+
+uint64_t OsClockNs() {
+  struct timespec now {};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<uint64_t>(now.tv_sec) * 1000000000u + static_cast<uint64_t>(now.tv_nsec);
+}
+uint64_t (*g_clockNs)() = &OsClockNs;
 
 }  // namespace kfio::sys

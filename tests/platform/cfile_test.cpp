@@ -329,6 +329,41 @@ TEST(CFileBuffer, ExternalChangeIsSeenAtTheNextHostCall) {
   }
 }
 
+// Looks in quick succession keep the snapshot without a status call, whether the read or the length asks first;
+// a pause, or a snapshot confirmed too long ago, asks again. Each step: clock advance in microseconds, whether the
+// OS is asked, how many times in a row.
+TEST(CFileBuffer, QuickSuccessionKeepsTheSnapshotForAWhile) {
+  static uint64_t now = 0;
+  sys::g_clockNs = [] { return now; };
+  const std::string path = TempPath();
+  const struct { uint64_t advanceUs; bool asked; int times = 1; } steps[] = {
+      {1, false}, {9, false}, {10, true}, {5, false}, {400, true}, {9, false, 111}, {9, true}, {9, false}};
+  for (bool lengthFirst : {false, true}) {
+    SCOPED_TRACE(lengthFirst ? "length first" : "read first");
+    WriteFile(path, std::string(200, 'a'));
+    CFile f;
+    ASSERT_TRUE(f.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone));
+    EXPECT_EQ(f.GetByte(), 'a');  // filled at 0: confirmed and looked at
+    uint64_t sinceSnapshotUs = 0;
+    for (const auto& step : steps) {
+      for (int i = 0; i < step.times; ++i) {
+        now += step.advanceUs * 1000;
+        sinceSnapshotUs += step.advanceUs;
+        CFile::NewHostCall();
+        fault::Record();
+        if (lengthFirst) {
+          EXPECT_EQ(f.GetLength(), 200u);
+        }
+        EXPECT_EQ(f.GetByte(), 'a');
+        EXPECT_EQ(fault::Calls().size(), step.asked ? 1u : 0u) << "after " << sinceSnapshotUs << " us";
+        if (step.asked) sinceSnapshotUs = 0;
+      }
+    }
+    fault::Clear();
+  }
+  sys::g_clockNs = &fault::PausingClockNs;
+}
+
 TEST(CFileOpen, FailuresCarryCauseOsErrorAndName) {
   const std::string dir = TempPath();
   std::filesystem::create_directories(dir);

@@ -103,4 +103,13 @@ inline void Record() {
 }
 inline const std::vector<Call>& Calls() { return detail::g_log; }
 
+// Tests read as a script that pauses between calls: every look at a buffered
+// file asks the OS, so each system call above comes where it would without
+// the quick-succession rule. A test of that rule sets sys::g_clockNs itself.
+inline uint64_t PausingClockNs() {
+  static uint64_t now = 0;
+  return now += 1'000'000'000;
+}
+inline const bool kPausingClock = (sys::g_clockNs = &PausingClockNs, true);
+
 }  // namespace kfio::fault
