@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/cobject.h"
 #include "platform/file_exception.h"
@@ -137,6 +138,15 @@ class CFile : public CObject {
     if (m_bufNext < m_readLimit) return static_cast<unsigned char>(*m_bufNext);
     return PeekByteSlow();
   }
+
+  // The bytes the inline reads would serve next, without a system call, and
+  // stepping over the first n of them (n at most their count): for a reader
+  // that takes a run of bytes at once, exactly as that many GetByte calls.
+  std::string_view InlineBytes() const {
+    return m_bufNext < m_readLimit ? std::string_view(m_bufNext, static_cast<std::size_t>(m_readLimit - m_bufNext))
+                                   : std::string_view();
+  }
+  void SkipInline(std::size_t n) { m_bufNext += n; }
 
   // Writes every byte or throws (diskFull when the device takes no more).
   virtual void Write(const void* buffer, unsigned count);

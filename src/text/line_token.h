@@ -58,6 +58,8 @@ class XoLRead final : public XoTRead {
   friend class XoASCIIPiece;
 
  public:
+  // Its decisions notice only NUL, CR, LF, ListSep and the bound.
+  static constexpr bool kPlainRuns = true;
   XoLRead();
   int ParseArguments(char* arguments, XoDLL& module) override;
 

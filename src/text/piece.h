@@ -3,7 +3,9 @@
 // virtual; the read loop that asks them is not.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <string_view>
 #include <string>
 
 #include "binary/scribe.h"
@@ -17,6 +19,9 @@ class XoASCIIPiece : public XoPiecewise {
   KFIO_DECLARE_DYNAMIC(XoASCIIPiece, XoPiecewise)
  public:
   using XoPiecewise::XoPiecewise;
+  // A reader whose decisions notice no PlainByte sets this, and the loop
+  // takes runs of such bytes at once.
+  static constexpr bool kPlainRuns = false;
   // Skips XoPiecewise's checks: text obeys nLineMode and ListSep, not the
   // binary settings.
   int ParseArguments(char* arguments, XoDLL& module) override;
@@ -42,6 +47,12 @@ class XoASCIIPiece : public XoPiecewise {
   template <typename Reader>
   int ReadLoopAs(Reader& reader);
   bool AtBound() const { return eofSeen_ != 0 || bytesRead_ >= byteBound_; }
+  // A byte that no decision of a reader with plain runs can notice while the
+  // bound is not reached: kept under every nLineMode, no line end, no
+  // separator.
+  bool PlainByte(uint8_t byte) const {
+    return byte != 0 && byte != kLF && byte != kCR && static_cast<signed char>(byte) != listSep_;
+  }
   // The nLineMode rule for the byte just read.
   bool EndsLine(uint8_t byte) const {
     if (lineMode_ == 0) return byte == kLF && prevChar_ == kCR;
@@ -91,6 +102,25 @@ int XoASCIIPiece::LoopOf(Reader& reader) {
   uint8_t last = 0;
   uint32_t pieceLength = 0;
   while (!reader.StopReading(last, fieldEnds_)) {
+    if constexpr (Reader::kPlainRuns) {
+      // A run of plain bytes that stays short of the bound goes as one: the
+      // byte-by-byte loop would keep each, count it, and decide nothing.
+      const std::string_view span = file->InlineBytes();
+      const uint32_t room = byteBound_ - bytesRead_ - 1;  // bytesRead_ < byteBound_ here
+      const std::size_t limit = std::min<std::size_t>(span.size(), room);
+      std::size_t n = 0;
+      while (n < limit && PlainByte(static_cast<uint8_t>(span[n]))) ++n;
+      if (n != 0) {
+        prevChar_ = n >= 2 ? static_cast<uint8_t>(span[n - 2]) : last;
+        last = static_cast<uint8_t>(span[n - 1]);
+        piece_.append(span.data(), n);
+        file->SkipInline(n);
+        bytesRead_ += static_cast<uint32_t>(n);
+        charsKept_ += static_cast<uint32_t>(n);
+        pieceLength += static_cast<uint32_t>(n);
+        continue;
+      }
+    }
     prevChar_ = last;
     int c = -1;
     try {

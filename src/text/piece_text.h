@@ -19,6 +19,11 @@ class PieceText {
     if (size_ + 1 >= capacity_) Grow();
     data_[size_++] = static_cast<char8_t>(c);
   }
+  void append(const char* bytes, std::size_t n) {
+    while (size_ + n >= capacity_) Grow();
+    std::memcpy(data_.get() + size_, bytes, n);
+    size_ += n;
+  }
   void clear() { size_ = 0; }
   bool empty() const { return size_ == 0; }
   std::size_t size() const { return size_; }

@@ -192,6 +192,25 @@ TEST_F(Readers, LetterKeptBetweenCalls) {
   EXPECT_EQ((Cells{host.StringVar('A'), host.StringVar('B'), host.StringVar('C')}), (Cells{"old", "x", "l3,"}));
 }
 
+// The bound is the low 32 bits of the length: in a file 5 bytes past 4 GiB a line stops after 5 bytes, and the
+// next call starts there; a separator or line end inside the bound still ends the line first.
+TEST_F(Readers, TheBoundIsTheLengthsLow32Bits) {
+  const struct { const char* bytes; int nLineMode; Cells stored; int position; } cases[] = {
+      {"abcdefghij\r\n", 0, {"abcde", "fghij"}, 10}, {"ab\ncdefgh", 1, {"ab", "cdefg"}, 8}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    Prepare(c.bytes, 0, c.nLineMode);
+    std::filesystem::resize_file(Path("t.txt"), (uint64_t{1} << 32) + 5);
+    Cells stored;
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_EQ(Invoke("LREAD", "A").status, 0);
+      stored.push_back(host.StringVar('A'));
+    }
+    EXPECT_EQ(stored, c.stored);
+    EXPECT_EQ(Position(), c.position);
+  }
+}
+
 TEST_F(Readers, EachCallWritesTheRowBelowTheLongestColumnAndReadRowKeepsItsCount) {
   refhost::HostPage* page = host.NewPage("W", 2);
   page->Column(2)->Resize(3);  // column 1 is empty; column 2 reaches row 3
