@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <string_view>
 #include <string>
+#include <string_view>
 
 #include "binary/scribe.h"
 #include "text/piece_text.h"
