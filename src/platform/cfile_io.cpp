@@ -208,7 +208,7 @@ uint64_t CFile::GetLength() const {
   // system call a call, not two.
   if (SnapshotHolds(info)) {
     m_seenEpoch = s_readEpoch;
-    m_snapshotNs = m_lookNs;
+    if (m_bufLimit != m_buffer.get()) m_snapshotNs = m_lookNs;  // the look SnapshotStands just timed
   }
   return info.size;
 }

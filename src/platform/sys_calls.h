@@ -54,7 +54,6 @@ extern SystemCalls g_calls;
 // Monotonic nanoseconds, for the file layer's sense of calls made in quick
 // succession. Apart from the table because it cannot fail; a pointer too, so
 // tests can stand a clock of their own in.
-uint64_t OsClockNs();
 extern uint64_t (*g_clockNs)();
 
 }  // namespace kfio::sys

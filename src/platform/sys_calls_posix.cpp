@@ -128,11 +128,13 @@ constexpr SystemCalls kOsCalls = {OsOpen,     OsSetBlocking, OsClose, OsReadAt, 
                                   OsSeek,     OsStatFd,      OsStatPath, OsUnlink, OsFullPath};
 SystemCalls g_calls = kOsCalls;
 
+namespace {
 uint64_t OsClockNs() {
   struct timespec now {};
   ::clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<uint64_t>(now.tv_sec) * 1000000000u + static_cast<uint64_t>(now.tv_nsec);
 }
+}  // namespace
 uint64_t (*g_clockNs)() = &OsClockNs;
 
 }  // namespace kfio::sys

@@ -38,6 +38,9 @@ class XoTRead : public XoASCIILT {
   // The loop as the object's own class runs it (LRead's is final).
   virtual int Loop() { return ReadLoopAs(*this); }
   bool KeepChar(uint8_t byte) override;
+  // Its decisions, and LRead's, notice only NUL, CR, LF, ListSep and the
+  // bound: every nLineMode keeps the other bytes.
+  static constexpr bool kPlainRuns = true;
   // Final here, so the loop calls them directly for LRead too.
   bool StopReading(uint8_t byte, uint32_t fieldEnds) final {
     return XoASCIILT::StopReading(byte, fieldEnds) || linesSeen_ >= wanted_;
@@ -58,8 +61,6 @@ class XoLRead final : public XoTRead {
   friend class XoASCIIPiece;
 
  public:
-  // Its decisions notice only NUL, CR, LF, ListSep and the bound.
-  static constexpr bool kPlainRuns = true;
   XoLRead();
   int ParseArguments(char* arguments, XoDLL& module) override;
 
